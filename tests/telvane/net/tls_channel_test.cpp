@@ -169,7 +169,7 @@ TEST_F(TlsChannelTest, ExpiredCertificatePassesAcceptAnyButNotVerify) {
   socket_.Close();
   TlsConnectResult verified = ConnectTo(port, TlsPolicy::Verify(Cert("ca.pem")));
   EXPECT_FALSE(verified);
-  EXPECT_NE(verified.failure.find("certificate rejected"), std::string::npos) << verified.failure;
+  EXPECT_NE(verified.failure.find("expired"), std::string::npos) << verified.failure;
 }
 
 TEST_F(TlsChannelTest, VerifyChecksTheChainAndTheHostName) {
@@ -183,6 +183,7 @@ TEST_F(TlsChannelTest, VerifyChecksTheChainAndTheHostName) {
   }
   TlsConnectResult wrongName = ConnectTo(port, TlsPolicy::Verify(Cert("ca.pem")), "pbx.example.test");
   EXPECT_FALSE(wrongName);
+  EXPECT_NE(wrongName.failure.find("hostname mismatch"), std::string::npos) << wrongName.failure;
   socket_.Close();
   // Not signed by anything in the system's store.
   TlsConnectResult systemStore = ConnectTo(port, TlsPolicy::Verify());
@@ -200,7 +201,7 @@ TEST_F(TlsChannelTest, ServerLimitedToOldProtocolsIsRefused) {
   ASSERT_NE(port, 0);
   TlsConnectResult result = ConnectTo(port, TlsPolicy::AcceptAny());
   EXPECT_FALSE(result);
-  EXPECT_NE(result.failure.find("handshake failed"), std::string::npos) << result.failure;
+  EXPECT_NE(result.failure.find("protocol version"), std::string::npos) << result.failure;
 }
 
 TEST_F(TlsChannelTest, ServerWithoutCertificateIsRefused) {
