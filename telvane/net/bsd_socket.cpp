@@ -111,23 +111,27 @@ bool BsdSocket::BindHere(const sockaddr_in& address, const char* failure) {
   return true;
 }
 
-void BsdSocket::ReadBackLocalAddress() {
+bool BsdSocket::ReadBackLocalAddress() {
   sockaddr_in bound{};
   socklen_t length = sizeof bound;
   if (getsockname(handle_, AsSockaddr(&bound), &length) != 0) {
     ReportSocketError("Get self port", errno);
-    return;
+    return false;
   }
   local_.address = bound;
+  return true;
 }
 
 void BsdSocket::CompleteLocalAddress() {
+  // A successful read-back replaces the whole address, so the host lookup (which may ask a name
+  // server) only runs when the read-back is not needed or failed; the result is the same.
+  if (local_.address.sin_port == 0 && ReadBackLocalAddress()) return;
   if (local_.address.sin_addr.s_addr == 0) {
     std::vector<AddressRecord> addresses;
-    if (GetLocalHost(addresses, nullptr) > 0)
+    if (GetLocalHost(addresses, nullptr) > 0) {
       local_.address.sin_addr = addresses[0].address.sin_addr;
+    }
   }
-  if (local_.address.sin_port == 0) ReadBackLocalAddress();
 }
 
 bool BsdSocket::OpenTcp(bool server, const sockaddr_in& address, std::uint16_t localPort,

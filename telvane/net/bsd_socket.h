@@ -122,7 +122,7 @@ class BsdSocket {
                   const char* operation);
   bool CreateHandle(int family, int type, int protocol, const char* failure);
   bool BindHere(const sockaddr_in& address, const char* failure);
-  void ReadBackLocalAddress();
+  bool ReadBackLocalAddress();
   void CompleteLocalAddress();
   void Fail(const char* operation, int code);
 

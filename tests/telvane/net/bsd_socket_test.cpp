@@ -1,9 +1,8 @@
 #include "telvane/net/bsd_socket.h"
 
 #include <fcntl.h>
-#include <netdb.h>
-
 #include <gtest/gtest.h>
+#include <netdb.h>
 
 #include <chrono>
 #include <cstring>
@@ -42,9 +41,13 @@ void ResetOnClose(BsdSocket& socket) {
 }
 
 // Leaves a known text in the error state, so tests can see that nothing else was reported.
-void Mark() { ReportSocketError("Marker", 0); }
+void Mark() {
+  ReportSocketError("Marker", 0);
+}
 
-bool IsCloseOnExec(int handle) { return (fcntl(handle, F_GETFD) & FD_CLOEXEC) != 0; }
+bool IsCloseOnExec(int handle) {
+  return (fcntl(handle, F_GETFD) & FD_CLOEXEC) != 0;
+}
 
 TEST(BsdSocket, TimeoutCountsSecondsUpTo3600AndMicrosecondsAbove) {
   EXPECT_EQ(WaitLimitFromTimeout(0), microseconds(0));
@@ -209,8 +212,8 @@ TEST(BsdSocket, NonBlockingConnectFinishesLater) {
     std::uint16_t port;
     int outcome;
   };
-  for (const Case& c : {Case{listener.GetSelfPort(), 0},
-                        Case{testing::FreeLoopbackPort(), ECONNREFUSED}}) {
+  for (const Case& c :
+       {Case{listener.GetSelfPort(), 0}, Case{testing::FreeLoopbackPort(), ECONNREFUSED}}) {
     BsdSocket socket(false);
     ASSERT_TRUE(socket.CreateSocketEx(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     ASSERT_TRUE(socket.ChangeMode(kNonBlockingMode));

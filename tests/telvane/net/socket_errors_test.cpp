@@ -29,7 +29,8 @@ TEST_F(SocketErrorsTest, TextCarriesTheNumberOnlyWhenThereIsOne) {
   EXPECT_EQ(lastSocketErrorCode(), 104);
   ReportSocketError("Change mode for empty socket", 0);
   EXPECT_EQ(lastSocketError(), "Change mode for empty socket error");
-  EXPECT_EQ(shown_, (std::vector<std::string>{"Send error #104", "Change mode for empty socket error"}));
+  EXPECT_EQ(shown_,
+            (std::vector<std::string>{"Send error #104", "Change mode for empty socket error"}));
 }
 
 TEST_F(SocketErrorsTest, SameErrorIsShownOnceInARow) {

@@ -22,8 +22,8 @@ using std::chrono::seconds;
 using testing::ChildProcess;
 using testing::TempDir;
 
-const std::vector<std::string> kEcKey = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                                         "-nodes"};
+const std::vector<std::string> kEcKey = {"-newkey", "ec", "-pkeyopt",
+                                         "ec_paramgen_curve:prime256v1", "-nodes"};
 const std::string kLocalNames = "subjectAltName=DNS:localhost,IP:127.0.0.1";
 
 class TlsChannelTest : public ::testing::Test {
@@ -50,16 +50,17 @@ class TlsChannelTest : public ::testing::Test {
   // A CA with a server certificate (valid and expired), and a self-signed certificate.
   static bool MakeCertificates(const std::filesystem::path& dir) {
     std::ofstream(dir / "names.cnf") << kLocalNames << "\n";
-    return Openssl(With({"req", "-x509"}, With(kEcKey, {"-keyout", Cert("ca.key"), "-out",
-                                                       Cert("ca.pem"), "-subj", "/CN=Telvane Test CA",
-                                                       "-days", "2", "-addext",
-                                                       "basicConstraints=critical,CA:TRUE",
-                                                       "-addext", "keyUsage=keyCertSign,cRLSign"}))) &&
+    return Openssl(With({"req", "-x509"},
+                        With(kEcKey, {"-keyout", Cert("ca.key"), "-out", Cert("ca.pem"), "-subj",
+                                      "/CN=Telvane Test CA", "-days", "2", "-addext",
+                                      "basicConstraints=critical,CA:TRUE", "-addext",
+                                      "keyUsage=keyCertSign,cRLSign"}))) &&
            Openssl(With({"req", "-x509"}, With(kEcKey, {"-keyout", Cert("self.key"), "-out",
-                                                       Cert("self.pem"), "-subj", "/CN=localhost",
-                                                       "-days", "2", "-addext", kLocalNames}))) &&
-           Openssl(With({"req", "-new"}, With(kEcKey, {"-keyout", Cert("leaf.key"), "-out",
-                                                      Cert("leaf.csr"), "-subj", "/CN=localhost"}))) &&
+                                                        Cert("self.pem"), "-subj", "/CN=localhost",
+                                                        "-days", "2", "-addext", kLocalNames}))) &&
+           Openssl(
+               With({"req", "-new"}, With(kEcKey, {"-keyout", Cert("leaf.key"), "-out",
+                                                   Cert("leaf.csr"), "-subj", "/CN=localhost"}))) &&
            SignLeaf("good.pem", "2") && SignLeaf("expired.pem", "-1") &&
            Openssl({"x509", "-in", Cert("self.pem"), "-noout", "-fingerprint", "-sha256"},
                    "fingerprint.txt");
@@ -67,8 +68,8 @@ class TlsChannelTest : public ::testing::Test {
 
   static bool SignLeaf(const char* out, const char* days) {
     return Openssl({"x509", "-req", "-in", Cert("leaf.csr"), "-CA", Cert("ca.pem"), "-CAkey",
-                    Cert("ca.key"), "-CAcreateserial", "-out", Cert(out), "-days", days,
-                    "-extfile", Cert("names.cnf")});
+                    Cert("ca.key"), "-CAcreateserial", "-out", Cert(out), "-days", days, "-extfile",
+                    Cert("names.cnf")});
   }
 
   // The fingerprint openssl prints for the self-signed certificate.
@@ -181,7 +182,8 @@ TEST_F(TlsChannelTest, VerifyChecksTheChainAndTheHostName) {
     if (result) result.channel->Shutdown(milliseconds(500));
     socket_.Close();
   }
-  TlsConnectResult wrongName = ConnectTo(port, TlsPolicy::Verify(Cert("ca.pem")), "pbx.example.test");
+  TlsConnectResult wrongName =
+      ConnectTo(port, TlsPolicy::Verify(Cert("ca.pem")), "pbx.example.test");
   EXPECT_FALSE(wrongName);
   EXPECT_NE(wrongName.failure.find("hostname mismatch"), std::string::npos) << wrongName.failure;
   socket_.Close();
@@ -195,9 +197,9 @@ TEST_F(TlsChannelTest, VerifyChecksTheChainAndTheHostName) {
 }
 
 TEST_F(TlsChannelTest, ServerLimitedToOldProtocolsIsRefused) {
-  const std::uint16_t port = StartServer({"-cert", Cert("self.pem"), "-key", Cert("self.key"),
-                                          "-no_tls1_2", "-no_tls1_3", "-cipher",
-                                          "DEFAULT@SECLEVEL=0"});
+  const std::uint16_t port =
+      StartServer({"-cert", Cert("self.pem"), "-key", Cert("self.key"), "-no_tls1_2", "-no_tls1_3",
+                   "-cipher", "DEFAULT@SECLEVEL=0"});
   ASSERT_NE(port, 0);
   TlsConnectResult result = ConnectTo(port, TlsPolicy::AcceptAny());
   EXPECT_FALSE(result);
@@ -205,8 +207,7 @@ TEST_F(TlsChannelTest, ServerLimitedToOldProtocolsIsRefused) {
 }
 
 TEST_F(TlsChannelTest, ServerWithoutCertificateIsRefused) {
-  const std::uint16_t port =
-      StartServer({"-nocert", "-cipher", "aNULL@SECLEVEL=0", "-no_tls1_3"});
+  const std::uint16_t port = StartServer({"-nocert", "-cipher", "aNULL@SECLEVEL=0", "-no_tls1_3"});
   ASSERT_NE(port, 0);
   EXPECT_FALSE(ConnectTo(port, TlsPolicy::AcceptAny()));
 }
@@ -241,8 +242,8 @@ TEST_F(TlsChannelTest, HandshakeGivesUpAtItsLimit) {
   ASSERT_TRUE(socket_.ConnectEx(LoopbackAddress(silent.GetSelfPort())));
 
   const auto start = std::chrono::steady_clock::now();
-  TlsConnectResult result =
-      TlsChannel::Connect(context_, socket_, TlsPolicy::AcceptAny(), "localhost", milliseconds(300));
+  TlsConnectResult result = TlsChannel::Connect(context_, socket_, TlsPolicy::AcceptAny(),
+                                                "localhost", milliseconds(300));
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_FALSE(result);
   EXPECT_EQ(result.failure, "TLS handshake timed out");

@@ -7,7 +7,8 @@ namespace {
 
 TEST(TlsPolicy, FingerprintTextRoundTripsInEveryAcceptedForm) {
   CertificateFingerprint fingerprint{};
-  for (std::size_t i = 0; i < fingerprint.size(); ++i) fingerprint[i] = static_cast<std::uint8_t>(i * 9);
+  for (std::size_t i = 0; i < fingerprint.size(); ++i)
+    fingerprint[i] = static_cast<std::uint8_t>(i * 9);
   const std::string text = FormatFingerprint(fingerprint);
   EXPECT_EQ(text.substr(0, 12), "00:09:12:1B:");
   EXPECT_EQ(text.size(), 95u);
@@ -23,12 +24,12 @@ TEST(TlsPolicy, FingerprintTextRoundTripsInEveryAcceptedForm) {
 TEST(TlsPolicy, MalformedFingerprintsAreRejected) {
   const std::string good(64, 'a');
   EXPECT_TRUE(ParseFingerprint(good));
-  EXPECT_FALSE(ParseFingerprint(good.substr(1)));                  // too short
-  EXPECT_FALSE(ParseFingerprint(good + "a"));                      // too long
-  EXPECT_FALSE(ParseFingerprint(std::string(63, 'a') + "g"));      // not hex
+  EXPECT_FALSE(ParseFingerprint(good.substr(1)));              // too short
+  EXPECT_FALSE(ParseFingerprint(good + "a"));                  // too long
+  EXPECT_FALSE(ParseFingerprint(std::string(63, 'a') + "g"));  // not hex
   std::string separated = FormatFingerprint(CertificateFingerprint{});
   separated[2] = '-';
-  EXPECT_FALSE(ParseFingerprint(separated));                       // wrong separator
+  EXPECT_FALSE(ParseFingerprint(separated));  // wrong separator
   EXPECT_FALSE(ParseFingerprint(""));
 }
 
