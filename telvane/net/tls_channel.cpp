@@ -113,7 +113,7 @@ TlsConnectResult TlsChannel::Connect(TlsContext& context, const BsdSocket& socke
     if (auto why = PrepareVerify(ssl.get(), policy, hostName)) return failed(*why);
   }
 
-  std::unique_ptr<TlsChannel> channel(new TlsChannel(std::move(ssl), handle));
+  auto channel = std::make_unique<TlsChannel>(Key(), std::move(ssl), handle);
   SSL* const raw = channel->ssl_.get();
   if (Drive(raw, handle, deadline, [raw] { return SSL_connect(raw); }) <= 0) {
     const long verified = SSL_get_verify_result(raw);

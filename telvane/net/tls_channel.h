@@ -30,7 +30,18 @@ struct TlsConnectResult {
 };
 
 class TlsChannel {
+  // Only Connect makes channels.
+  struct Key {
+    explicit Key() = default;
+  };
+  struct Free {
+    void operator()(SSL* ssl) const;
+  };
+  using SslPointer = std::unique_ptr<SSL, Free>;
+
  public:
+  TlsChannel(Key, SslPointer ssl, int handle) : ssl_(std::move(ssl)), handle_(handle) {}
+
   // Largest number of bytes one Read returns.
   static constexpr std::size_t kMaxRead = 65535;
 
@@ -66,13 +77,6 @@ class TlsChannel {
   std::string ProtocolVersion() const;
 
  private:
-  struct Free {
-    void operator()(SSL* ssl) const;
-  };
-  using SslPointer = std::unique_ptr<SSL, Free>;
-
-  TlsChannel(SslPointer ssl, int handle) : ssl_(std::move(ssl)), handle_(handle) {}
-
   SslPointer ssl_;
   int handle_;
   CertificateFingerprint fingerprint_{};
