@@ -32,6 +32,8 @@ class Explorer : public detail::Window {
  public:
   Explorer(Application& app, ControlStore& store, Folder* folder);
 
+  // Outlook's Application (and Parent) of the window.
+  outlook::Application& Parent() const { return app_; }
   outlook::CommandBars& CommandBars() { return bars_; }
   Folder* CurrentFolder() const { return folder_; }
   const ItemList& Selection() const { return selection_; }
@@ -82,6 +84,7 @@ class Inspector : public detail::Window {
  public:
   Inspector(Application& app, ControlStore& store, std::shared_ptr<Item> item, bool modal);
 
+  outlook::Application& Parent() const { return app_; }
   std::shared_ptr<Item> CurrentItem() const { return item_; }
   outlook::CommandBars& CommandBars() { return bars_; }
   // Display was asked for a modal window; the host's window decides what that means.

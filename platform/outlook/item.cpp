@@ -208,8 +208,10 @@ const Attachment* Attachments::Item(int index) const {
 }
 
 const Attachment* Attachments::Add(const std::filesystem::path& source) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(source, ec)) return nullptr;
   std::ifstream in(source, std::ios::binary);
-  if (!in || std::filesystem::is_directory(source)) return nullptr;
+  if (!in) return nullptr;
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return nullptr;
   list_.push_back(std::make_unique<Attachment>(source, std::move(content)));
