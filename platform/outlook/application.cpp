@@ -73,8 +73,10 @@ std::shared_ptr<Item> Application::CreateItem(int type) {
 void Application::Quit() {
   if (quit_ || quitting_) return;
   quitting_ = true;
-  while (inspectors_.Count() > 0) inspectors_.Item(inspectors_.Count())->Close();
-  while (explorers_.Count() > 0) explorers_.Item(explorers_.Count())->Close();
+  const std::vector<Inspector*> inspectors = inspectors_.open_;
+  for (auto it = inspectors.rbegin(); it != inspectors.rend(); ++it) (*it)->Close();
+  const std::vector<Explorer*> explorers = explorers_.open_;
+  for (auto it = explorers.rbegin(); it != explorers.rend(); ++it) (*it)->Close();
   quit_ = true;
   quit_event_.Emit();
 }

@@ -25,7 +25,8 @@ void Explorer::Activate() {
 }
 
 void Explorer::Close() {
-  if (closed_) return;
+  if (closed_ || closing_) return;
+  closing_ = true;  // a Close handler may close again or quit
   close_.Emit();
   closed_ = true;
   visible_ = false;
@@ -77,7 +78,8 @@ void Inspector::Activate() {
 }
 
 void Inspector::Close() {
-  if (closed_) return;
+  if (closed_ || closing_) return;
+  closing_ = true;
   close_.Emit();
   closed_ = true;
   std::erase(app_.inspectors_.open_, this);
@@ -90,7 +92,7 @@ Explorer* Explorers::Item(int index) const {
 }
 
 Explorer* Explorers::Add(Folder* folder) {
-  if (app_.HasQuit()) return nullptr;
+  if (!folder || app_.HasQuit()) return nullptr;
   all_.push_back(std::make_unique<Explorer>(app_, app_.Controls(), folder));
   Explorer* explorer = all_.back().get();
   open_.push_back(explorer);

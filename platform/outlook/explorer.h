@@ -75,6 +75,7 @@ class Explorer : public detail::Window {
   ItemList selection_;
   std::string view_;
   bool visible_ = false;
+  bool closing_ = false;
   bool closed_ = false;
   Signal<> activate_, deactivate_, view_switch_, close_, folder_switch_, selection_change_;
   Signal<Folder*, bool&> before_folder_switch_;
@@ -107,6 +108,7 @@ class Inspector : public detail::Window {
   outlook::CommandBars bars_;
   std::shared_ptr<Item> item_;
   bool modal_;
+  bool closing_ = false;
   bool closed_ = false;
   Signal<> activate_, deactivate_, close_;
 };
@@ -115,7 +117,8 @@ class Explorers {
  public:
   int Count() const { return static_cast<int>(open_.size()); }
   Explorer* Item(int index) const;
-  // A new, not yet visible explorer on a folder (NewExplorer); Display shows it.
+  // A new, not yet visible explorer on a folder (NewExplorer); Display shows it. nullptr without
+  // a folder or after Quit.
   Explorer* Add(Folder* folder);
   Event<Explorer*>& OnNewExplorer() { return new_explorer_; }
 

@@ -172,6 +172,25 @@ TEST_F(ObjectModelTest, ClosingTheLastWindowQuitsUnlessStartedWindowless) {
   EXPECT_FALSE(automation.HasQuit());
 }
 
+TEST_F(ObjectModelTest, CloseHandlerMayCloseAgainOrQuit) {
+  Explorer* a = app_.Explorers().Add(inbox_);
+  Explorer* b = app_.Explorers().Add(contacts_);
+  EXPECT_EQ(app_.Explorers().Add(nullptr), nullptr);
+  a->Display();
+  b->Display();
+  connections_.push_back(a->OnClose().Connect([&] {
+    a->Close();
+    app_.Quit();
+    log_.push_back("Close a");
+  }));
+  connections_.push_back(b->OnClose().Connect([&] { log_.push_back("Close b"); }));
+  connections_.push_back(app_.OnQuit().Connect([&] { log_.push_back("Quit"); }));
+  a->Close();
+  EXPECT_EQ(log_, (std::vector<std::string>{"Close b", "Quit", "Close a"}));
+  EXPECT_TRUE(a->Closed());
+  EXPECT_EQ(app_.Explorers().Count(), 0);
+}
+
 TEST_F(ObjectModelTest, MailWithAttachmentIsShownInAnInspector) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("outlook_attach_" + std::to_string(::getpid()) + ".txt");
