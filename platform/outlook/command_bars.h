@@ -183,7 +183,8 @@ class CommandBars {
   CommandBarControl* FindControl(int type = 0, int id = 0, std::string_view tag = {},
                                  bool visible_only = false) const;
 
-  // Raised whenever the bars change, and before a context menu opens (RaiseUpdate).
+  // Raised by the host through RaiseUpdate when the bars may need updating, as before a context
+  // menu opens. Changes made by the handlers do not raise it again.
   Event<>& OnUpdate() { return update_; }
   void RaiseUpdate() { update_.Emit(); }
 
