@@ -179,15 +179,31 @@ std::optional<std::string> DecodeQuotedPrintable(std::string_view in) {
   return out;
 }
 
-std::string Latin1ToUtf8(std::string_view in) {
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Windows-1252 differs from ISO-8859-1 only in 0x80 to 0x9F; unassigned codes stay as they are.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+std::string SingleByteToUtf8(std::string_view in, bool windows_1252) {
   std::string out;
   for (unsigned char c : in) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    const bool high = windows_1252 && c >= 0x80 && c <= 0x9F;
+    AppendUtf8(out, high ? kWindows1252High[c - 0x80] : c);
   }
   return out;
 }
@@ -205,8 +221,10 @@ bool DecodeValue(const Property& p, std::string* value, std::string* error) {
   }
   if (p.charset.empty() || p.charset == "UTF-8" || p.charset == "US-ASCII") {
     *value = std::move(v);
-  } else if (p.charset == "ISO-8859-1" || p.charset == "LATIN1" || p.charset == "WINDOWS-1252") {
-    *value = Latin1ToUtf8(v);
+  } else if (p.charset == "ISO-8859-1" || p.charset == "LATIN1") {
+    *value = SingleByteToUtf8(v, false);
+  } else if (p.charset == "WINDOWS-1252" || p.charset == "CP1252") {
+    *value = SingleByteToUtf8(v, true);
   } else {
     *error = "unsupported CHARSET " + p.charset + " in " + p.name;
     return false;

@@ -1,12 +1,12 @@
 // Contacts from vCard files (versions 3.0 and 4.0, and the 2.1 shapes phones still export).
 //
 // Understood: folded lines, groups ("item1.TEL"), parameters in either style (TYPE=work,voice;
-// TYPE="work,voice"; bare WORK), quoted-printable values with soft line breaks, CHARSET UTF-8 and
-// ISO-8859-1, text escapes, "tel:" URIs. Mapped: FN (or, when it is missing, a name made from N,
-// then ORG, then EMAIL) to FullName; N, ORG, TITLE, NOTE, CATEGORIES; up to three EMAIL (preferred
-// first); TEL by its TYPE to the eight telephone properties (work, home, cell, car, main, other; a
-// second work or home number goes to Business2/Home2, a number without a free place to Other) and
-// to the fax and pager properties.
+// TYPE="work,voice"; bare WORK), quoted-printable values with soft line breaks, CHARSET UTF-8,
+// ISO-8859-1 and Windows-1252, text escapes, "tel:" URIs. Mapped: FN (or, when it is missing, a
+// name made from N, then ORG, then EMAIL) to FullName; N, ORG, TITLE, NOTE, CATEGORIES; up to three
+// EMAIL (preferred first); TEL by its TYPE to the eight telephone properties (work, home, cell,
+// car, main, other; a second work or home number goes to Business2/Home2, a number without a free
+// place to Other) and to the fax and pager properties.
 //
 // A file is read whole before anything is added: a malformed file adds nothing and its error names
 // the file and the line ("contacts.vcf:12: ..."). Things that are understood but cannot be kept

@@ -115,16 +115,21 @@ TEST(VCardImport, QuotedPrintableNamesInEitherParameterStyle) {
       "VERSION:3.0\r\n"
       "FN;QUOTED-PRINTABLE;CHARSET=ISO-8859-1:Fran=E7ois L=E9ger\r\n"
       "TEL;TYPE=HOME:01 23\r\n"
+      "END:VCARD\r\n"
+      "BEGIN:VCARD\r\n"
+      "VERSION:3.0\r\n"
+      "FN;CHARSET=Windows-1252;ENCODING=QUOTED-PRINTABLE:=80 Caf=E9 =84S=9Aa=93\r\n"
       "END:VCARD\r\n",
       "phone.vcf");
   ASSERT_TRUE(parsed.ok()) << parsed.error;
-  ASSERT_EQ(parsed.contacts.size(), 2u);
+  ASSERT_EQ(parsed.contacts.size(), 3u);
   EXPECT_EQ(parsed.contacts[0].Get("FullName"), "Jürgen Müller");
   EXPECT_EQ(parsed.contacts[0].Get("LastName"), "Müller");
   EXPECT_EQ(parsed.contacts[0].Get("MobileTelephoneNumber"), "+491701234567");
   EXPECT_EQ(parsed.contacts[0].Get("BusinessTelephoneNumber"), "030 1");
   EXPECT_EQ(parsed.contacts[1].line, 9);
   EXPECT_EQ(parsed.contacts[1].Get("FullName"), "François Léger");
+  EXPECT_EQ(parsed.contacts[2].Get("FullName"), "€ Café „Sša“");
 }
 
 TEST(VCardImport, CardWithoutFnTakesItsNameFromNThenOrgThenEmail) {
