@@ -122,8 +122,8 @@ TEST_F(MailboxLoaderTest, VCardErrorsKeepTheirOwnFileAndLine) {
 }
 
 TEST(Mailbox, SampleMailboxLoadsAndStandardStoreHasTheDefaults) {
-  const char* source = std::getenv("TELVANE_SOURCE_DIR");
-  ASSERT_NE(source, nullptr);
+  const char* source = std::getenv("TELVANE_SOURCE_DIR");  // CTest sets it; else run from the top
+  if (!source) source = ".";
   Application app;
   NameSpace& session = *app.GetNamespace("MAPI");
   MailboxLoadResult result = LoadMailboxFile(
