@@ -193,13 +193,11 @@ std::shared_ptr<Item> CreateItemOfType(OlItemType type, std::shared_ptr<detail::
 }
 
 std::shared_ptr<ContactItem> AsContact(const std::shared_ptr<Item>& item) {
-  return item && item->ItemType() == olContactItem ? std::static_pointer_cast<ContactItem>(item)
-                                                   : nullptr;
+  return std::dynamic_pointer_cast<ContactItem>(item);
 }
 
 std::shared_ptr<MailItem> AsMail(const std::shared_ptr<Item>& item) {
-  return item && item->ItemType() == olMailItem ? std::static_pointer_cast<MailItem>(item)
-                                                : nullptr;
+  return std::dynamic_pointer_cast<MailItem>(item);
 }
 
 const Attachment* Attachments::Item(int index) const {

@@ -372,7 +372,8 @@ MailboxLoadResult LoadMailbox(std::string_view json_text, std::string_view sourc
   TreeBuilder builder(json_text, &read);
   const char* begin = json_text.data();
   const bool parsed = nlohmann::json::sax_parse(
-      CountingIterator(begin, &read), CountingIterator(begin + json_text.size(), &read), &builder);
+      CountingIterator(begin, &read), CountingIterator(begin + json_text.size(), &read), &builder,
+      nlohmann::json::input_format_t::json, /*strict=*/true, /*ignore_comments=*/true);
   if (!parsed) {
     result.error = std::string(source_name) + ":" + std::to_string(builder.error_line()) + ": " +
                    builder.error();

@@ -20,6 +20,7 @@
 // GetDefaultFolder: deleted_items, outbox, sent_mail, inbox, calendar, contacts, journal, notes,
 // tasks, drafts. Contacts and mails are objects of item property names and texts. vCard paths are
 // relative to the JSON file. Unknown keys are errors, so a misspelt key is not silently ignored.
+// Comments (// and /* */) are allowed.
 //
 // Errors name the file and line ("mailbox.json:7: ..."); the namespace may then hold part of the
 // tree, so a host loads into a fresh Application.

@@ -32,6 +32,7 @@ class MailboxLoaderTest : public ::testing::Test {
 
 TEST_F(MailboxLoaderTest, BuildsTheFolderTreeWithDefaultsContactsAndMails) {
   std::ofstream(dir_ / "mailbox.json") << R"({
+  // Comments help a hand-written mailbox.
   "current_user": {"name": "Jane Doe", "address": "jane@example.com"},
   "stores": [
     {"name": "Mailbox - Jane Doe", "folders": [
