@@ -1,0 +1,65 @@
+#pragma once
+// The window toolkit of one UI thread: its message loop, the forms that exist, the stack of modal
+// forms and the active form. Forms register themselves here; a renderer (or the test driver)
+// finds them here and follows changes through onChanged.
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/message_loop.h"
+
+namespace platform::ui {
+
+class Control;
+class Form;
+
+class Toolkit {
+ public:
+  explicit Toolkit(MessageLoop& loop);
+  ~Toolkit();
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+
+  MessageLoop& loop() const { return loop_; }
+
+  const std::vector<Form*>& forms() const { return forms_; }  // in creation order
+  Form* findForm(std::string_view name) const;                // first with that name
+  std::vector<Form*> visibleForms() const;
+  Form* activeForm() const { return active_; }
+  // Modal forms currently running their loops, innermost last.
+  const std::vector<Form*>& modalStack() const { return modalStack_; }
+  Form* topModal() const { return modalStack_.empty() ? nullptr : modalStack_.back(); }
+  // Whether the user can reach `form` now: visible and not below a modal form.
+  bool acceptsInput(const Form& form) const;
+
+  // Called when a modal form starts its loop and each time that loop goes idle while the form is
+  // still shown; the handler may act on the form (answer it). Return true when it did something.
+  void setModalHandler(std::function<bool(Form&)> handler) { modalHandler_ = std::move(handler); }
+
+  // Any property, content or visibility of a control or form changed.
+  std::function<void(Control&)> onChanged;
+
+  // Screen size in twips, for forms that center themselves.
+  int screenWidth() const { return 15360; }
+  int screenHeight() const { return 11520; }
+
+ private:
+  friend class Form;
+  friend class Control;
+  void registerForm(Form* form);
+  void unregisterForm(Form* form);
+  void formShown(Form* form);
+  void formHidden(Form* form);
+  void runModal(Form& form);
+  void notify(Control& c) {
+    if (onChanged) onChanged(c);
+  }
+
+  MessageLoop& loop_;
+  std::vector<Form*> forms_;
+  std::vector<Form*> modalStack_;
+  Form* active_ = nullptr;
+  std::function<bool(Form&)> modalHandler_;
+};
+
+}  // namespace platform::ui
