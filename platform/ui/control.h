@@ -79,7 +79,7 @@ class Control {
   bool enabled() const { return enabled_; }
   void setEnabled(bool on);
   bool visible() const { return visible_; }
-  void setVisible(bool on);
+  virtual void setVisible(bool on);  // a form shows (modeless) or hides
   // Visible and enabled itself and through all its containers (and its form is loaded).
   bool effectivelyVisible() const;
   bool effectivelyEnabled() const;

@@ -23,7 +23,7 @@ class Frame final : public Control {
   Frame(Form* form, Control* parent, std::string name, int index);
 };
 
-// Text with a selection. setText() puts the caret at the end with nothing selected and raises
+// Text with a selection. setText() puts the caret at the start with nothing selected and raises
 // change when the text differs.
 class TextBox : public Control {
  public:
@@ -104,7 +104,7 @@ struct ListEntry {
 class ListEntries {
  public:
   int count() const { return static_cast<int>(entries_.size()); }
-  const std::string& text(int i) const { return entries_.at(i).text; }
+  const std::string& itemText(int i) const { return entries_.at(i).text; }
   int32_t itemData(int i) const { return entries_.at(i).itemData; }
   const std::vector<ListEntry>& entries() const { return entries_; }
   // Index of the first entry with that item data (or text, exact), -1 when none.

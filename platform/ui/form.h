@@ -11,7 +11,8 @@
 // above it (the test driver refuses input to the others).
 //
 // Forms are owned by whoever creates them (often a class that derives from Form); a form
-// registers with its toolkit while it exists.
+// registers with its toolkit while it exists. Destroying a form inside its own modal loop ends
+// that loop.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,6 +60,7 @@ class Form : public Control {
   // the form was shown. `owner` is recorded for a renderer.
   bool show(ShowMode mode = ShowMode::Modeless, Form* owner = nullptr);
   void hide();
+  void setVisible(bool on) override;                // true shows modeless, false hides
   bool unload(UnloadMode mode = UnloadMode::Code);  // false if queryUnload or unload refused
   bool modal() const { return modal_; }
   Form* owner() const { return owner_; }
@@ -80,9 +82,9 @@ class Form : public Control {
 
  private:
   friend class Control;
+  friend class Toolkit;
   void adopt(Control* parent, std::unique_ptr<Control> control);
   void moveFocus(Control* to);
-  void forgetControl(Control* control);
   void stopTimers(Control& c);
 
   Toolkit& toolkit_;
@@ -93,6 +95,8 @@ class Form : public Control {
   Control* activeControl_ = nullptr;
   unsigned focusSerial_ = 0;
   int nextTabIndex_ = 0;
+  unsigned shownSerial_ = 0;
+  bool* alive_ = nullptr;  // set while a modal show runs; cleared by the destructor
 };
 
 }  // namespace platform::ui

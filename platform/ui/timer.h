@@ -36,6 +36,7 @@ class Timer {
   int intervalMs_ = 0;
   bool enabled_ = false;
   bool firing_ = false;
+  bool* alive_ = nullptr;  // set while the handler runs; cleared by the destructor
   Clock::TimePoint dueAt_{};
 };
 

@@ -24,16 +24,19 @@ class Toolkit {
 
   const std::vector<Form*>& forms() const { return forms_; }  // in creation order
   Form* findForm(std::string_view name) const;                // first with that name
-  std::vector<Form*> visibleForms() const;
   Form* activeForm() const { return active_; }
   // Modal forms currently running their loops, innermost last.
   const std::vector<Form*>& modalStack() const { return modalStack_; }
   Form* topModal() const { return modalStack_.empty() ? nullptr : modalStack_.back(); }
-  // Whether the user can reach `form` now: visible and not below a modal form.
+  // Visible forms, bottom to top; the top one is the active form.
+  const std::vector<Form*>& zOrder() const { return zOrder_; }
+  // Whether the user can reach `form` now: visible, and not shown before the innermost modal
+  // form that is still visible (forms shown after it, and it, can be used).
   bool acceptsInput(const Form& form) const;
 
-  // Called when a modal form starts its loop and each time that loop goes idle while the form is
-  // still shown; the handler may act on the form (answer it). Return true when it did something.
+  // Called each time the loop of a modal form goes idle (nothing queued, no timer due) while the
+  // form is still shown, with the innermost modal form; the handler may act on it (answer it).
+  // Return true when it did something.
   void setModalHandler(std::function<bool(Form&)> handler) { modalHandler_ = std::move(handler); }
 
   // Any property, content or visibility of a control or form changed.
@@ -51,6 +54,7 @@ class Toolkit {
   void formShown(Form* form);
   void formHidden(Form* form);
   void runModal(Form& form);
+  bool onIdle();
   void notify(Control& c) {
     if (onChanged) onChanged(c);
   }
@@ -58,6 +62,8 @@ class Toolkit {
   MessageLoop& loop_;
   std::vector<Form*> forms_;
   std::vector<Form*> modalStack_;
+  std::vector<Form*> zOrder_;
+  unsigned showSerial_ = 0;
   Form* active_ = nullptr;
   std::function<bool(Form&)> modalHandler_;
 };
