@@ -54,6 +54,10 @@ bool MessageLoop::post(std::function<void()> task) {
 
 bool MessageLoop::sendTask(std::function<void()> task) {
   if (onOwnerThread()) {
+    {
+      std::lock_guard lock(mutex_);
+      if (shutDown_) return false;
+    }
     task();
     return true;
   }
