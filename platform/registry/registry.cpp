@@ -99,11 +99,12 @@ std::mutex& processLock() {
 bool modify(const std::filesystem::path& file, const std::function<bool(Node&, bool&)>& change) {
   std::lock_guard guard(processLock());
   WriteLock lock(file);
+  uint64_t generation = registry_detail::readGeneration(file);
   auto root = registry_detail::readStore(file);
   if (!root) return false;
   bool dirty = false;
   bool result = change(*root, dirty);
-  if (dirty && !registry_detail::writeStore(file, *root)) return false;
+  if (dirty && !registry_detail::writeStore(file, *root, generation + 1)) return false;
   return result;
 }
 
@@ -119,10 +120,14 @@ std::filesystem::path registryFile(RegistryHive hive) {
   return std::filesystem::path(config) / "telvane" / "user.reg";
 }
 
-Registry::Registry(std::filesystem::path file) : file_(std::move(file)) {}
+Registry::Registry(std::filesystem::path file)
+    : file_(std::move(file)), cache_(std::make_unique<registry_detail::StoreCache>()) {}
+Registry::~Registry() = default;
+Registry::Registry(Registry&&) noexcept = default;
+Registry& Registry::operator=(Registry&&) noexcept = default;
 
 bool Registry::keyExists(std::string_view key) const {
-  auto root = registry_detail::readStore(file_);
+  auto root = cache_->read(file_);
   return root && findNode(*root, key) != nullptr;
 }
 
@@ -156,7 +161,7 @@ bool Registry::deleteKey(std::string_view key) {
 
 std::vector<std::string> Registry::subKeys(std::string_view key) const {
   std::vector<std::string> names;
-  auto root = registry_detail::readStore(file_);
+  auto root = cache_->read(file_);
   if (!root) return names;
   if (const Node* n = findNode(*root, key))
     for (const auto& [name, child] : n->children) names.push_back(name);
@@ -165,7 +170,7 @@ std::vector<std::string> Registry::subKeys(std::string_view key) const {
 
 std::vector<std::string> Registry::valueNames(std::string_view key) const {
   std::vector<std::string> names;
-  auto root = registry_detail::readStore(file_);
+  auto root = cache_->read(file_);
   if (!root) return names;
   if (const Node* n = findNode(*root, key))
     for (const auto& [name, value] : n->values) names.push_back(name);
@@ -173,7 +178,7 @@ std::vector<std::string> Registry::valueNames(std::string_view key) const {
 }
 
 std::optional<RegistryValue> Registry::value(std::string_view key, std::string_view name) const {
-  auto root = registry_detail::readStore(file_);
+  auto root = cache_->read(file_);
   if (!root) return std::nullopt;
   const Node* n = findNode(*root, key);
   if (!n) return std::nullopt;

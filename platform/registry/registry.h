@@ -6,22 +6,28 @@
 // are compared ignoring ASCII letter case and keep the case they were created with. The empty value
 // name is the key's default value. Sub-keys and values enumerate in name order.
 //
-// Every operation reads the file afresh, so several Registry objects (and processes) on one file
-// see each other's writes. Every change rewrites the whole file atomically (temporary file in the
-// same folder, then rename), so a crash leaves either the old or the new store, never a mix. The
-// file and its temporary are created with mode 0600; missing folders are created with mode 0700.
-// Writers in different processes are serialised by a lock on "<file>.lock".
+// Every operation looks at the file afresh, so several Registry objects (and processes) on one
+// file see each other's writes; the parsed tree is reused while the file is unchanged. Every change
+// rewrites the whole file atomically (temporary file in the same folder, then rename), so a crash
+// leaves either the old or the new store, never a mix. The file and its temporary are created with
+// mode 0600; missing folders are created with mode 0700. Writers in different processes are
+// serialised by a lock on "<file>.lock".
 //
 // No operation throws. Reads of a missing or unreadable store see an empty tree; a store that
 // cannot be parsed is treated as unreadable and is never overwritten (writes to it fail).
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+namespace registry_detail {
+class StoreCache;
+}
 
 enum class RegistryHive {
   CurrentUser,   // $TELVANE_USER_REGISTRY, else $XDG_CONFIG_HOME/telvane/user.reg
@@ -48,6 +54,9 @@ struct RegistryValue {
 class Registry {
  public:
   explicit Registry(std::filesystem::path file);
+  ~Registry();
+  Registry(Registry&&) noexcept;
+  Registry& operator=(Registry&&) noexcept;
   explicit Registry(RegistryHive hive) : Registry(registryFile(hive)) {}
 
   const std::filesystem::path& file() const { return file_; }
@@ -72,6 +81,7 @@ class Registry {
 
  private:
   std::filesystem::path file_;
+  std::unique_ptr<registry_detail::StoreCache> cache_;
 };
 
 }  // namespace platform

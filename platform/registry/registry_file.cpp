@@ -143,8 +143,8 @@ bool CaseLess::operator()(std::string_view a, std::string_view b) const {
   return a.size() < b.size();
 }
 
-std::string serialize(const Node& root) {
-  std::string out = "# telvane registry\n";
+std::string serialize(const Node& root, uint64_t generation) {
+  std::string out = "# telvane registry generation=" + std::to_string(generation) + "\n";
   serializeNode(out, root, "");
   return out;
 }
@@ -211,7 +211,30 @@ std::optional<Node> readStore(const std::filesystem::path& file) {
   return parse(text.str());
 }
 
-bool writeStore(const std::filesystem::path& file, const Node& root) {
+uint64_t readGeneration(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string first;
+  if (!in || !std::getline(in, first)) return 0;
+  static constexpr std::string_view kHeader = "# telvane registry generation=";
+  if (!first.starts_with(kHeader)) return 0;
+  uint64_t n = 0;
+  auto [end, ec] = std::from_chars(first.data() + kHeader.size(), first.data() + first.size(), n);
+  return ec == std::errc() ? n : 0;
+}
+
+std::shared_ptr<const Node> StoreCache::read(const std::filesystem::path& file) {
+  std::lock_guard lock(mutex_);
+  uint64_t generation = readGeneration(file);
+  if (generation != 0 && tree_ && generation == generation_) return tree_;
+  auto tree = readStore(file);
+  if (!tree) return nullptr;
+  // A store written between the two reads is simply parsed again next time.
+  tree_ = std::make_shared<const Node>(std::move(*tree));
+  generation_ = generation;
+  return tree_;
+}
+
+bool writeStore(const std::filesystem::path& file, const Node& root, uint64_t generation) {
   std::error_code ec;
   std::filesystem::path folder = file.parent_path();
   if (!folder.empty() && !std::filesystem::exists(folder, ec)) {
@@ -224,7 +247,7 @@ bool writeStore(const std::filesystem::path& file, const Node& root) {
   temp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  std::string text = serialize(root);
+  std::string text = serialize(root, generation);
   std::size_t done = 0;
   bool ok = true;
   while (done < text.size()) {

@@ -100,6 +100,12 @@ void Control::setMousePointer(MousePointer pointer) {
   changed();
 }
 
+void Control::setFont(const Font& font) {
+  if (font_ == font) return;
+  font_ = font;
+  changed();
+}
+
 void Control::setToolTip(std::string_view text) {
   if (toolTip_ == text) return;
   toolTip_ = text;

@@ -43,6 +43,15 @@ const char* controlKindName(ControlKind kind);
 
 enum class MousePointer { Default = 0, Arrow = 1, Hourglass = 11 };
 
+// The font of a control's text: face, size in points, character set number, bold.
+struct Font {
+  std::string name = "MS Sans Serif";
+  int size = 8;
+  int charset = 0;
+  bool bold = false;
+  bool operator==(const Font&) const = default;
+};
+
 struct KeyEvent {
   int keyCode = 0;  // a handler may set it to 0 to swallow the key
   int shift = 0;
@@ -93,6 +102,8 @@ class Control {
 
   MousePointer mousePointer() const { return mousePointer_; }
   void setMousePointer(MousePointer pointer);
+  const Font& font() const { return font_; }
+  void setFont(const Font& font);
   const std::string& toolTip() const { return toolTip_; }
   void setToolTip(std::string_view text);
 
@@ -147,6 +158,7 @@ class Control {
   std::vector<std::unique_ptr<Control>> children_;
   std::string text_;
   std::string toolTip_;
+  Font font_;
   bool enabled_ = true;
   bool visible_ = true;
   bool tabStop_ = true;

@@ -309,11 +309,11 @@ bool UiDriver::press(int keyCode, int shift) {
         if (target->kind() == ControlKind::CommandButton) {
           clickAction(*target);
         } else if (CommandButton* b = form->defaultButton(); b && b->canFocusNow()) {
-          click(*b);
+          b->raiseClick();  // the focus stays where it is
         }
         break;
       case key::Escape:
-        if (CommandButton* b = form->cancelButton(); b && b->canFocusNow()) click(*b);
+        if (CommandButton* b = form->cancelButton(); b && b->canFocusNow()) b->raiseClick();
         break;
       case key::Space:
         if (box && isTextEditable(*target))

@@ -1,11 +1,10 @@
-#include "platform/registry/registry.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <fstream>
 
+#include "platform/registry/registry.h"
 #include "platform/registry/settings.h"
 #include "temp_folder.h"
 
@@ -39,12 +38,22 @@ TEST_F(RegistryTest, ValuesSurviveTheFileAndAnotherReader) {
   EXPECT_FALSE(other.getString("Software\\Nowhere", "Text"));
 }
 
+TEST_F(RegistryTest, AReaderSeesEveryWriteOfAnotherObject) {
+  Registry other(file);
+  for (int i = 0; i < 20; ++i) {
+    std::string v = i % 2 ? "odd" : "eve";  // same size, written within the same clock tick
+    ASSERT_TRUE(reg.setString("K", "v", v));
+    EXPECT_EQ(other.getString("K", "v"), v) << i;
+  }
+}
+
 TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirSpelling) {
   ASSERT_TRUE(reg.setString("Software\\RingovaAddIn\\Settings", "ServAddr", "a"));
   ASSERT_TRUE(reg.setString("SOFTWARE\\ringovaaddin\\SETTINGS", "SERVADDR", "b"));
   EXPECT_EQ(reg.getString("software\\RINGOVAADDIN\\settings", "servaddr"), "b");
   EXPECT_EQ(reg.subKeys("Software"), std::vector<std::string>{"RingovaAddIn"});
-  EXPECT_EQ(reg.valueNames("Software\\RingovaAddIn\\Settings"), std::vector<std::string>{"ServAddr"});
+  EXPECT_EQ(reg.valueNames("Software\\RingovaAddIn\\Settings"),
+            std::vector<std::string>{"ServAddr"});
 }
 
 TEST_F(RegistryTest, KeysEnumerateInNameOrderAndDeleteWithTheirSubKeys) {
@@ -120,7 +129,8 @@ TEST_F(RegistryTest, SettingsAreTextUnderTheApplicationKey) {
   ::setenv("TELVANE_USER_REGISTRY", (temp.path() / "env.reg").c_str(), 1);
   ASSERT_TRUE(saveSetting("RingovaAddIn", "Settings", "UserName", "201"));
   EXPECT_EQ(getSetting("RingovaAddIn", "Settings", "UserName"), "201");
-  EXPECT_EQ(Registry(temp.path() / "env.reg").getString(settingsKey("RingovaAddIn", "Settings"), "UserName"),
+  EXPECT_EQ(Registry(temp.path() / "env.reg")
+                .getString(settingsKey("RingovaAddIn", "Settings"), "UserName"),
             "201");
   ::unsetenv("TELVANE_USER_REGISTRY");
 }

@@ -1,8 +1,7 @@
-#include "platform/ui/ui_driver.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/ui/form_dump.h"
+#include "platform/ui/ui_driver.h"
 
 namespace platform::ui {
 namespace {
@@ -91,9 +90,9 @@ TEST_F(DriverTest, KeyEventsComeInOrderAndHandlersMaySwallowThem) {
   driver.type("a#");
   driver.press(key::Up);
   driver.press(key::Down);
-  EXPECT_EQ(events, (std::vector<std::string>{"down 65", "press 97", "change a", "up 65",
-                                              "down 51", "press 35", "up 51", "down 38", "up 38",
-                                              "down 40", "up 40"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"down 65", "press 97", "change a", "up 65", "down 51",
+                                              "press 35", "up 51", "down 38", "up 38", "down 40",
+                                              "up 40"}));
   EXPECT_EQ(box.listIndex(), 0);  // Down picked the entry
   EXPECT_EQ(box.text(), "Anderson");
 }

@@ -1,11 +1,10 @@
-#include "platform/ui/timer.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
 
 #include "platform/ui/message_loop.h"
+#include "platform/ui/timer.h"
 
 namespace platform::ui {
 namespace {
