@@ -17,6 +17,8 @@
 //
 // shutdown() (also run by the destructor) refuses further tasks; senders still waiting get
 // no result instead of blocking forever.
+//
+// The loop must outlive its timers, its toolkit and their forms.
 #include <chrono>
 #include <condition_variable>
 #include <deque>
