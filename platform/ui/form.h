@@ -7,8 +7,8 @@
 // loaded; the controls and their contents stay, and a later load() raises load again.
 //
 // A modal show runs a nested message loop until the form is hidden or unloaded, and only then
-// returns. While a modal form is up, the user can work only with it and with forms shown modally
-// above it (the test driver refuses input to the others).
+// returns. While a modal form is up, the user can work only with it and with forms shown after it
+// (the test driver refuses input to the others).
 //
 // Forms are owned by whoever creates them (often a class that derives from Form); a form
 // registers with its toolkit while it exists. Destroying a form inside its own modal loop ends

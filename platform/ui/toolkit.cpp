@@ -44,6 +44,7 @@ void Toolkit::registerForm(Form* form) {
 }
 
 void Toolkit::unregisterForm(Form* form) {
+  if (onFormGone) onFormGone(*form);
   eraseValue(forms_, form);
   eraseValue(modalStack_, form);
   eraseValue(zOrder_, form);

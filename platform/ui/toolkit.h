@@ -1,7 +1,8 @@
 #pragma once
 // The window toolkit of one UI thread: its message loop, the forms that exist, the stack of modal
 // forms and the active form. Forms register themselves here; a renderer (or the test driver)
-// finds them here and follows changes through onChanged.
+// finds them here and follows changes through onChanged and onFormGone. The toolkit must outlive
+// its forms; everything here runs on the loop's owner thread.
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ class Toolkit {
 
   // Any property, content or visibility of a control or form changed.
   std::function<void(Control&)> onChanged;
+  // A form is being destroyed (a renderer drops its window).
+  std::function<void(Form&)> onFormGone;
 
   // Screen size in twips, for forms that center themselves.
   int screenWidth() const { return 15360; }
