@@ -36,6 +36,22 @@ std::string& readNumberText(XMLNavigator& nav) {
   return text;
 }
 
+// Arrays and structs read recursively; a peer's deeply nested value must not exhaust the stack.
+constexpr int kMaxNesting = 256;
+
+class NestingGuard {
+ public:
+  NestingGuard() { ++depth(); }
+  ~NestingGuard() { --depth(); }
+  bool tooDeep() const { return depth() > kMaxNesting; }
+
+ private:
+  static int& depth() {
+    thread_local int level = 0;
+    return level;
+  }
+};
+
 }  // namespace
 
 std::string_view xmlRpcTypeName(int type) {
@@ -116,6 +132,8 @@ bool XmlRpcValueArray::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueArray::parse(XMLNavigator& nav) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
   if (!expectElement(nav, "data")) return false;
   while (std::unique_ptr<XmlRpcValue> item = readValue(nav)) {
     if (!item->parse(nav)) {
@@ -173,6 +191,8 @@ bool XmlRpcValueStruct::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueStruct::parse(XMLNavigator& nav) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
   XMLElement element;
   std::string name;
   for (;;) {
