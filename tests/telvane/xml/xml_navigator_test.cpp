@@ -32,7 +32,7 @@ TEST(XMLNavigatorTest, WalksNestedElements) {
   std::string text;
   ASSERT_TRUE(nav.readText(text));
   EXPECT_EQ(text, "x");
-  EXPECT_TRUE(nav.skipElement());   // "</b>"
+  EXPECT_TRUE(nav.skipElement());    // "</b>"
   EXPECT_FALSE(nav.nextElement(e));  // meets "</a>": the document is finished
   EXPECT_FALSE(nav.nextElement(e));
   EXPECT_FALSE(nav.skipElement());
