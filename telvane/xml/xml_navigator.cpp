@@ -12,9 +12,13 @@ XMLNavigator::XMLNavigator() : scanner_(std::make_unique<XMLScanner>(this, this)
 
 XMLNavigator::~XMLNavigator() = default;
 
-bool XMLNavigator::parse(std::string_view buffer) { return load(buffer, true); }
+bool XMLNavigator::parse(std::string_view buffer) {
+  return load(buffer, true);
+}
 
-bool XMLNavigator::parseBorrowed(std::string_view buffer) { return load(buffer, false); }
+bool XMLNavigator::parseBorrowed(std::string_view buffer) {
+  return load(buffer, false);
+}
 
 bool XMLNavigator::load(std::string_view buffer, bool copy) {
   if (active_) return false;

@@ -11,7 +11,9 @@ namespace telvane {
 namespace {
 
 // The C library's wide-character whitespace test for the byte values (C locale).
-inline bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isSpace(int c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 inline bool isNameChar(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -255,7 +257,7 @@ XMLElement& XMLScanner::pushElement() {
 }
 
 bool XMLScanner::readStartTag() {
-  ++pos_;  // "<"
+  ++pos_;                               // "<"
   XMLElement& element = pushElement();  // filled in place; counted as open only at the end
   element.attributes.clear();
   element.isEmpty = false;

@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kMaxJsonDepth = 256;
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 // Length of the valid UTF-8 sequence at `i`, or 0.
 std::size_t utf8SequenceAt(std::string_view s, std::size_t i) {
@@ -76,9 +78,9 @@ std::unique_ptr<XmlRpcValue> fromJson(const Json& json, std::string& error, int 
   switch (type) {
     case kXmlRpcInt: {
       if (!v.is_number_integer()) return fail("an integer");
-      if (v.is_number_unsigned() ? v.get<std::uint64_t>() > std::uint64_t(INT32_MAX)
-                                 : (v.get<std::int64_t>() < INT32_MIN ||
-                                    v.get<std::int64_t>() > INT32_MAX)) {
+      if (v.is_number_unsigned()
+              ? v.get<std::uint64_t>() > std::uint64_t(INT32_MAX)
+              : (v.get<std::int64_t>() < INT32_MIN || v.get<std::int64_t>() > INT32_MAX)) {
         return fail("a 32-bit integer");
       }
       static_cast<XmlRpcValueInt&>(*value).setValue(std::int32_t(v.get<std::int64_t>()));
@@ -224,14 +226,20 @@ Json valueToJson(const XmlRpcValue& value) {
   Json json = Json::object();
   json["type"] = std::string(xmlRpcTypeName(value.type()));
   switch (value.type()) {
-    case kXmlRpcInt: json["value"] = static_cast<const XmlRpcValueInt&>(value).value(); break;
-    case kXmlRpcBoolean: json["value"] = static_cast<const XmlRpcValueBool&>(value).value(); break;
+    case kXmlRpcInt:
+      json["value"] = static_cast<const XmlRpcValueInt&>(value).value();
+      break;
+    case kXmlRpcBoolean:
+      json["value"] = static_cast<const XmlRpcValueBool&>(value).value();
+      break;
     case kXmlRpcDouble:
       json["value"] = static_cast<const XmlRpcValueDouble&>(value).value();
       break;
     case kXmlRpcDateTime:
     case kXmlRpcString:
-    case kXmlRpcBase64: json["value"] = bytesToUtf8(asString(value).value()); break;
+    case kXmlRpcBase64:
+      json["value"] = bytesToUtf8(asString(value).value());
+      break;
     case kXmlRpcArray:
       json["value"] = listToJson(static_cast<const XmlRpcValueArray&>(value).items());
       break;
@@ -246,7 +254,9 @@ Json valueToJson(const XmlRpcValue& value) {
       json["value"] = std::move(members);
       break;
     }
-    default: json["value"] = nullptr; break;
+    default:
+      json["value"] = nullptr;
+      break;
   }
   return json;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 #include "telvane/xmlrpc/xmlrpc_value.h"
 
