@@ -101,13 +101,10 @@ TEST(WireJsonTest, RejectsBadInputWithAReason) {
   encodeError(R"({"kind":"response","params":[{"type":"string"}]})");
   encodeError(R"({"kind":"response","params":[{"type":"struct","value":[{"value":1}]}]})");
   encodeError(R"({"kind":"fault","faultCode":"1","faultString":"x"})");
-  std::string deep;
-  for (int i = 0; i < 400; ++i) deep += R"({"type":"array","value":[)";
-  deep += std::string(400, ']').replace(0, 0, "");
-  std::string closing;
-  for (int i = 0; i < 400; ++i) closing += "]}";
-  encodeError(R"({"kind":"response","params":[)" + deep.substr(0, deep.size() - 400) + closing +
-              "]}");
+  std::string deep = R"({"type":"int","value":1})";
+  for (int i = 0; i < 400; ++i) deep = R"({"type":"array","value":[)" + deep + "]}";
+  EXPECT_EQ(encodeError(R"({"kind":"response","params":[)" + deep + "]}"),
+            "values nested too deeply");
 }
 
 TEST(WireJsonTest, SplitsAStream) {
