@@ -8,7 +8,7 @@
 
 namespace telvane {
 
-XMLNavigator::XMLNavigator() : scanner_(std::make_unique<XMLScanner>(this, this)) {}
+XMLNavigator::XMLNavigator() : scanner_(this, this) {}
 
 XMLNavigator::~XMLNavigator() = default;
 
@@ -25,7 +25,7 @@ bool XMLNavigator::load(std::string_view buffer, bool copy) {
   active_ = true;
   more_ = true;
   depth_ = 0;
-  scanner_->begin(buffer, copy);
+  scanner_.begin(buffer, copy);
   return true;
 }
 
@@ -55,7 +55,7 @@ bool XMLNavigator::parseFile(const std::string& path) {
 
 void XMLNavigator::finish() {
   more_ = false;
-  scanner_->end();
+  scanner_.end();
   active_ = false;
 }
 
@@ -65,7 +65,7 @@ bool XMLNavigator::nextElement(XMLElement& out) {
   stop_ = false;
   found_ = false;
   while (!stop_) {
-    if (!scanner_->step()) {
+    if (!scanner_.step()) {
       finish();
       break;
     }
@@ -76,14 +76,14 @@ bool XMLNavigator::nextElement(XMLElement& out) {
 
 bool XMLNavigator::readText(std::string& out) {
   if (!active_) return false;
-  return scanner_->readText(out);
+  return scanner_.readText(out);
 }
 
 bool XMLNavigator::skipElement() {
   if (!more_) return false;
   depth_ = 1;
   while (depth_ > 0) {
-    if (!scanner_->step()) {
+    if (!scanner_.step()) {
       finish();
       break;
     }

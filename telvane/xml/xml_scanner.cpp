@@ -131,7 +131,6 @@ void XMLScanner::begin(std::string_view text, bool copy) {
   const void* nul = std::memchr(base, '\0', text.size());
   end_ = nul == nullptr ? base + text.size() : static_cast<const char*>(nul);
   open_ = 0;
-  if (text_.capacity() < kTextReserve) text_.reserve(kTextReserve);
   doc_->resetDocument();
   doc_->startDocument();
   readProlog();
@@ -194,7 +193,7 @@ bool XMLScanner::stepInner() {
       doc_->characters(raw);
     } else {
       text_.clear();
-      if (text_.capacity() < raw.size()) text_.reserve(2 * raw.size());
+      if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
       appendFolded(text_, start, pos_);
       doc_->characters(text_);
     }

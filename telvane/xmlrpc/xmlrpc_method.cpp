@@ -15,14 +15,14 @@ bool isStringType(int type) {
   return type == kXmlRpcString || type == kXmlRpcDateTime || type == kXmlRpcBase64;
 }
 
+}  // namespace
+
 bool writeParam(std::string& out, const XmlRpcValue& value) {
   out.append("<param>\r\n");
   if (!value.serialize(out)) return false;
   out.append("</param>\r\n");
   return true;
 }
-
-}  // namespace
 
 // ---- XmlRpcMethod
 
