@@ -15,9 +15,19 @@ inline bool isSpace(int c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+struct NameChars {
+  bool table[256] = {};
+  constexpr NameChars() {
+    for (int c = 0; c < 256; ++c) {
+      table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '.' || c == '_';
+    }
+  }
+};
+constexpr NameChars kNameChars;
+
 inline bool isNameChar(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_';
+  return kNameChars.table[c];
 }
 
 constexpr std::size_t kTextReserve = 256;
@@ -61,7 +71,11 @@ void XMLScanner::next() {
 }
 
 bool XMLScanner::lookingAt(std::string_view s) const {
-  return std::size_t(end_ - pos_) >= s.size() && std::memcmp(pos_, s.data(), s.size()) == 0;
+  if (std::size_t(end_ - pos_) < s.size()) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {  // markers and names are short
+    if (pos_[i] != s[i]) return false;
+  }
+  return true;
 }
 
 void XMLScanner::skipThrough(std::string_view s) {
@@ -186,11 +200,18 @@ bool XMLScanner::stepInner() {
     return false;
   }
   if (*pos_ != '<') {
+    // Text between tags is mostly a line end: one pass finds both the "<" and any CR.
     const char* start = pos_;
-    moveToNextLessThan();
+    bool hasCr = false;
+    while (pos_ != end_ && *pos_ != '<') {
+      hasCr |= *pos_ == '\r';
+      ++pos_;
+    }
     std::string_view raw(start, std::size_t(pos_ - start));
-    if (raw.find('\r') == std::string_view::npos) {
+    if (!hasCr) {
       doc_->characters(raw);
+    } else if (raw == "\r\n") {
+      doc_->characters("\n");  // the line end between two tags of every message
     } else {
       text_.clear();
       if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
@@ -199,8 +220,9 @@ bool XMLScanner::stepInner() {
     }
     return true;
   }
-  if (lookingAt("</")) return readEndTag();
-  if (lookingAt("<!")) {
+  const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
+  if (second == '/') return readEndTag();
+  if (second == '!') {
     if (lookingAt("<![CDATA[")) {
       if (open_ == 0) err_->error(kXmlCdataOutsideRoot);
       skipThrough("]]>");
@@ -213,7 +235,7 @@ bool XMLScanner::stepInner() {
     }
     return true;
   }
-  if (lookingAt("<?")) {
+  if (second == '?') {
     skipThrough("?>");
     return true;
   }
