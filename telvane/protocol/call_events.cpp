@@ -54,13 +54,6 @@ std::vector<std::string> arrayTexts(const XmlRpcValue* value) {
   return texts;
 }
 
-bool writeParam(std::string& out, const XmlRpcValue& value) {
-  out.append("<param>\r\n");
-  if (!value.serialize(out)) return false;
-  out.append("</param>\r\n");
-  return true;
-}
-
 // A decision reply: the struct param, then an optional ID string param, then nothing more.
 bool readDecisionParams(XMLNavigator& nav, std::unique_ptr<XmlRpcValueStruct>& action,
                         std::unique_ptr<XmlRpcValueString>& id) {
