@@ -266,7 +266,8 @@ void PbxSession::routeMessage(std::string_view text) {
 
 void PbxSession::handleResponse(std::string_view text) {
   if (awaitingList_.empty()) return;
-  const auto* request = dynamic_cast<const XmlRpcRequestMethod*>(awaitingList_.front().method.get());
+  const auto* request =
+      dynamic_cast<const XmlRpcRequestMethod*>(awaitingList_.front().method.get());
   if (request == nullptr) {
     awaitingList_.pop_front();
     return;
