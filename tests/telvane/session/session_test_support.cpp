@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+
 #include "telvane/net/address_record.h"
 #include "telvane/net/readiness.h"
 #include "telvane/protocol/login.h"
@@ -36,6 +38,14 @@ std::vector<Notification> RecordingOwner::notifications() const {
 bool RecordingOwner::waitForCount(std::size_t count, std::chrono::milliseconds limit) const {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, limit, [&] { return notifications_.size() >= count; });
+}
+
+bool RecordingOwner::waitForMatch(const std::function<bool(const Notification&)>& match,
+                                  std::chrono::milliseconds limit) const {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, limit, [&] {
+    return std::any_of(notifications_.begin(), notifications_.end(), match);
+  });
 }
 
 std::string wireText(const XmlRpcMethod& message) {

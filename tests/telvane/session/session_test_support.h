@@ -39,6 +39,9 @@ class RecordingOwner : public SessionOwner {
   std::vector<Notification> notifications() const;
   // Waits until at least `count` notifications were delivered.
   bool waitForCount(std::size_t count, std::chrono::milliseconds limit = 5s) const;
+  // Waits until one delivered notification satisfies `match`.
+  bool waitForMatch(const std::function<bool(const Notification&)>& match,
+                    std::chrono::milliseconds limit = 5s) const;
   // The notifications of one kind, in order.
   template <typename T>
   std::vector<T> all() const {
