@@ -225,9 +225,10 @@ void PbxSession::upload(PendingRequest& record) {
     if (!connection_->write(std::string_view(chunk, read), limit)) break;
     left -= static_cast<std::uint32_t>(read);
     // The acknowledgement's content does not matter, but an answer that arrived with the last
-    // one is kept.
+    // one is kept. A PBX that stops acknowledging ends the upload, so the loop is never held
+    // longer than one time-out per step.
     got = connection_->readWithin(reply, sizeof reply, limit);
-    if (got < 0) break;
+    if (got <= 0) break;
     const std::string_view ack(reply, static_cast<std::size_t>(got));
     if (const auto start = ack.find('<'); start != std::string_view::npos) {
       framer_.append(ack.substr(start));
