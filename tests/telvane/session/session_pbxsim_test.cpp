@@ -19,10 +19,10 @@ class SessionSimTest : public ::testing::TestWithParam<bool> {
  protected:
   static void SetUpTestSuite() {
     certs_ = std::make_unique<testing::TempDir>();
-    certsMade_ = testing::RunCommand(
-        {"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key(), "-out",
-         cert(), "-days", "2", "-subj", "/CN=127.0.0.1"},
-        certs_->path() / "openssl.log");
+    certsMade_ =
+        testing::RunCommand({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                             key(), "-out", cert(), "-days", "2", "-subj", "/CN=127.0.0.1"},
+                            certs_->path() / "openssl.log");
   }
   static void TearDownTestSuite() { certs_.reset(); }
   static std::string cert() { return (certs_->path() / "cert.pem").string(); }
@@ -80,8 +80,18 @@ TEST_P(SessionSimTest, LogsInWithEitherLoginAndRefusesAWrongPassword) {
   }
   ASSERT_TRUE(session_.SConnect("127.0.0.1", sim_->port(), 5, "101", timestamp,
                                 tools::simAuthenticator("101", "secret", timestamp)));
-  EXPECT_EQ(session_.peerFingerprint().has_value(), secure());
+  const auto fingerprint = session_.peerFingerprint();
+  EXPECT_EQ(fingerprint.has_value(), secure());
   ASSERT_TRUE(session_.Disconnect());
+  if (fingerprint) {
+    // The configured policy applies at the next secure connect.
+    ASSERT_TRUE(session_.Configure({TlsPolicy::Pin(FormatFingerprint(*fingerprint))}));
+    ASSERT_TRUE(session_.Connect("127.0.0.1", sim_->port(), 5, "101", "secret"));
+    ASSERT_TRUE(session_.Disconnect());
+    ASSERT_TRUE(session_.Configure({TlsPolicy::Pin(std::string(64, '0'))}));
+    EXPECT_FALSE(session_.Connect("127.0.0.1", sim_->port(), 5, "101", "secret"));
+    EXPECT_EQ(session_.state(), SessionState::kIdle);
+  }
   ASSERT_TRUE(sim_->waitUntil([](const auto& c) { return c.openConnections == 0; }));
   EXPECT_TRUE(owner_.notifications().empty());
 }
@@ -101,8 +111,7 @@ TEST_P(SessionSimTest, CallControlRequests) {
   EXPECT_TRUE(waitFor<DTMFInjectedNotification>());
   ASSERT_TRUE(session_.EnableDtmfDetection(first, true));
   run("dtmf " + formatId(first) + " 5");
-  EXPECT_TRUE(waitFor<DtmfDigitReceivedNotification>(
-      [](const auto& n) { return n.digit == '5'; }));
+  EXPECT_TRUE(waitFor<DtmfDigitReceivedNotification>([](const auto& n) { return n.digit == '5'; }));
 
   ASSERT_TRUE(session_.JoinCalls(first, second));
   ASSERT_TRUE(session_.UnjoinCalls(first, second));
@@ -142,9 +151,12 @@ TEST_P(SessionSimTest, SubscriptionsAndTheirNotifications) {
   ASSERT_TRUE(session_.GetExtension("101"));
   EXPECT_TRUE(waitFor<ExtensionGetNotification>(
       [](const auto& n) { return n.found && n.extension == "101"; }));
-  const CallId ids[] = {session_.SubscribeToVoiceMail("101"), session_.SubscribeToDialog("101"),
-                        session_.SubscribeToPresence("101"), session_.SubscribeToCDR(),
-                        session_.SubscribeToCR(),            session_.SubscribeToExtList()};
+  const CallId ids[] = {session_.SubscribeToVoiceMail("101"),
+                        session_.SubscribeToDialog("101"),
+                        session_.SubscribeToPresence("101"),
+                        session_.SubscribeToCDR(),
+                        session_.SubscribeToCR(),
+                        session_.SubscribeToExtList()};
   for (const CallId id : ids) {
     ASSERT_NE(id, 0u);
     EXPECT_TRUE(waitFor<SubscriptionConfirmedNotification>(
@@ -162,9 +174,8 @@ TEST_P(SessionSimTest, SubscriptionsAndTheirNotifications) {
   EXPECT_TRUE(waitFor<DialogArrivedNotification>(
       [](const auto& n) { return n.dialogs.size() == 1 && n.dialogs[0].callId == 77; }));
   EXPECT_TRUE(waitFor<PresenceArrivedNotification>([](const auto& n) { return n.doNotDisturb; }));
-  EXPECT_TRUE(waitFor<CDRArrivedNotification>([](const auto& n) {
-    return n.record.duration == 61 && n.statistics.rtpTxCodec == "PCMA";
-  }));
+  EXPECT_TRUE(waitFor<CDRArrivedNotification>(
+      [](const auto& n) { return n.record.duration == 61 && n.statistics.rtpTxCodec == "PCMA"; }));
   EXPECT_TRUE(waitFor<ExtListArrivedNotification>([](const auto& n) {
     return n.extensions.size() == 1 && n.extensions[0].extension == "101";
   }));
