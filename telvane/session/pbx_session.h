@@ -192,6 +192,7 @@ class PbxSession : private SessionCallbacks {
   void sendPending();
   bool sendOne();
   void upload(PendingRequest& record);
+  void keepAnswerBytes(std::string_view handshake);
   bool readConnection();
   void extractMessages();
   void routeMessage(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include "session_test_support.h"
 #include "telvane/session/pbx_session.h"
+#include "telvane/xmlrpc/method_table.h"
 #include "tests/telvane/net/test_support.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
