@@ -8,20 +8,24 @@
 
 namespace telvane {
 
-XMLNavigator::XMLNavigator() : scanner_(std::make_unique<XMLScanner>(this, this)) {}
+XMLNavigator::XMLNavigator() : scanner_(this, this) {}
 
 XMLNavigator::~XMLNavigator() = default;
 
-bool XMLNavigator::parse(std::string_view buffer) { return load(buffer, true); }
+bool XMLNavigator::parse(std::string_view buffer) {
+  return load(buffer, true);
+}
 
-bool XMLNavigator::parseBorrowed(std::string_view buffer) { return load(buffer, false); }
+bool XMLNavigator::parseBorrowed(std::string_view buffer) {
+  return load(buffer, false);
+}
 
 bool XMLNavigator::load(std::string_view buffer, bool copy) {
   if (active_) return false;
   active_ = true;
   more_ = true;
   depth_ = 0;
-  scanner_->begin(buffer, copy);
+  scanner_.begin(buffer, copy);
   return true;
 }
 
@@ -51,7 +55,7 @@ bool XMLNavigator::parseFile(const std::string& path) {
 
 void XMLNavigator::finish() {
   more_ = false;
-  scanner_->end();
+  scanner_.end();
   active_ = false;
 }
 
@@ -61,7 +65,7 @@ bool XMLNavigator::nextElement(XMLElement& out) {
   stop_ = false;
   found_ = false;
   while (!stop_) {
-    if (!scanner_->step()) {
+    if (!scanner_.step()) {
       finish();
       break;
     }
@@ -72,14 +76,14 @@ bool XMLNavigator::nextElement(XMLElement& out) {
 
 bool XMLNavigator::readText(std::string& out) {
   if (!active_) return false;
-  return scanner_->readText(out);
+  return scanner_.readText(out);
 }
 
 bool XMLNavigator::skipElement() {
   if (!more_) return false;
   depth_ = 1;
   while (depth_ > 0) {
-    if (!scanner_->step()) {
+    if (!scanner_.step()) {
       finish();
       break;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -63,7 +62,7 @@ class XMLNavigator : public XMLDocHandler, public XMLErrHandler {
   void send(const char* text);
   void finish();
 
-  std::unique_ptr<XMLScanner> scanner_;
+  XMLScanner scanner_;  // its handlers are this navigator
   XMLErrorReceiver* receiver_ = nullptr;
   XMLElement* target_ = nullptr;
   bool active_ = false;

@@ -11,11 +11,23 @@ namespace telvane {
 namespace {
 
 // The C library's wide-character whitespace test for the byte values (C locale).
-inline bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isSpace(int c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+struct NameChars {
+  bool table[256] = {};
+  constexpr NameChars() {
+    for (int c = 0; c < 256; ++c) {
+      table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '.' || c == '_';
+    }
+  }
+};
+constexpr NameChars kNameChars;
 
 inline bool isNameChar(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_';
+  return kNameChars.table[c];
 }
 
 constexpr std::size_t kTextReserve = 256;
@@ -59,7 +71,11 @@ void XMLScanner::next() {
 }
 
 bool XMLScanner::lookingAt(std::string_view s) const {
-  return std::size_t(end_ - pos_) >= s.size() && std::memcmp(pos_, s.data(), s.size()) == 0;
+  if (std::size_t(end_ - pos_) < s.size()) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {  // markers and names are short
+    if (pos_[i] != s[i]) return false;
+  }
+  return true;
 }
 
 void XMLScanner::skipThrough(std::string_view s) {
@@ -129,7 +145,6 @@ void XMLScanner::begin(std::string_view text, bool copy) {
   const void* nul = std::memchr(base, '\0', text.size());
   end_ = nul == nullptr ? base + text.size() : static_cast<const char*>(nul);
   open_ = 0;
-  if (text_.capacity() < kTextReserve) text_.reserve(kTextReserve);
   doc_->resetDocument();
   doc_->startDocument();
   readProlog();
@@ -185,21 +200,29 @@ bool XMLScanner::stepInner() {
     return false;
   }
   if (*pos_ != '<') {
+    // Text between tags is mostly a line end: one pass finds both the "<" and any CR.
     const char* start = pos_;
-    moveToNextLessThan();
+    bool hasCr = false;
+    while (pos_ != end_ && *pos_ != '<') {
+      hasCr |= *pos_ == '\r';
+      ++pos_;
+    }
     std::string_view raw(start, std::size_t(pos_ - start));
-    if (raw.find('\r') == std::string_view::npos) {
+    if (!hasCr) {
       doc_->characters(raw);
+    } else if (raw == "\r\n") {
+      doc_->characters("\n");  // the line end between two tags of every message
     } else {
       text_.clear();
-      if (text_.capacity() < raw.size()) text_.reserve(2 * raw.size());
+      if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
       appendFolded(text_, start, pos_);
       doc_->characters(text_);
     }
     return true;
   }
-  if (lookingAt("</")) return readEndTag();
-  if (lookingAt("<!")) {
+  const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
+  if (second == '/') return readEndTag();
+  if (second == '!') {
     if (lookingAt("<![CDATA[")) {
       if (open_ == 0) err_->error(kXmlCdataOutsideRoot);
       skipThrough("]]>");
@@ -212,7 +235,7 @@ bool XMLScanner::stepInner() {
     }
     return true;
   }
-  if (lookingAt("<?")) {
+  if (second == '?') {
     skipThrough("?>");
     return true;
   }
@@ -255,7 +278,7 @@ XMLElement& XMLScanner::pushElement() {
 }
 
 bool XMLScanner::readStartTag() {
-  ++pos_;  // "<"
+  ++pos_;                               // "<"
   XMLElement& element = pushElement();  // filled in place; counted as open only at the end
   element.attributes.clear();
   element.isEmpty = false;

@@ -2,7 +2,9 @@
 
 namespace telvane {
 
-std::size_t findMessageEnd(std::string_view data) { return data.find(kMessageTerminator); }
+std::size_t findMessageEnd(std::string_view data) {
+  return data.find(kMessageTerminator);
+}
 
 void MessageFramer::append(std::string_view bytes) {
   // Drop what was handed out once it is the larger part, so the buffer stays bounded.

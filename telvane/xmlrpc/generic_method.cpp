@@ -7,6 +7,7 @@ namespace telvane {
 
 bool readParamList(XMLNavigator& nav, std::vector<std::unique_ptr<XmlRpcValue>>& out) {
   XMLElement element;
+  out.reserve(4);  // most PBX methods carry up to four params
   while (nav.nextElement(element)) {
     if (!equalsIgnoreCase(element.name, "param")) return false;
     std::unique_ptr<XmlRpcValue> value = readParsedValue(nav);
@@ -20,9 +21,7 @@ bool readParamList(XMLNavigator& nav, std::vector<std::unique_ptr<XmlRpcValue>>&
 
 bool writeParamList(std::string& out, const std::vector<std::unique_ptr<XmlRpcValue>>& values) {
   for (const auto& value : values) {
-    out.append("<param>\r\n");
-    if (value == nullptr || !value->serialize(out)) return false;
-    out.append("</param>\r\n");
+    if (value == nullptr || !writeParam(out, *value)) return false;
   }
   return true;
 }

@@ -15,14 +15,14 @@ bool isStringType(int type) {
   return type == kXmlRpcString || type == kXmlRpcDateTime || type == kXmlRpcBase64;
 }
 
+}  // namespace
+
 bool writeParam(std::string& out, const XmlRpcValue& value) {
   out.append("<param>\r\n");
   if (!value.serialize(out)) return false;
   out.append("</param>\r\n");
   return true;
 }
-
-}  // namespace
 
 // ---- XmlRpcMethod
 
@@ -37,7 +37,9 @@ void XmlRpcMethod::setIdText(std::string_view text) {
   id_->setValue(text);
 }
 
-CallId XmlRpcMethod::idNumber() const { return id_ == nullptr ? 0 : parseId(id_->value()); }
+CallId XmlRpcMethod::idNumber() const {
+  return id_ == nullptr ? 0 : parseId(id_->value());
+}
 
 // ---- XmlRpcRequestMethod
 
@@ -201,7 +203,9 @@ bool XmlRpcResponseMethod::setId(CallId n) {
   return true;
 }
 
-bool XmlRpcResponseMethod::parseFault(XMLNavigator&) { return false; }
+bool XmlRpcResponseMethod::parseFault(XMLNavigator&) {
+  return false;
+}
 
 bool XmlRpcResponseMethod::parseText(std::string_view text) {
   XMLNavigator nav;

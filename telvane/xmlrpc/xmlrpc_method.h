@@ -183,6 +183,10 @@ class FaultResponseMethod : public XmlRpcResponseMethod {
   std::unique_ptr<XmlRpcValueStruct> fault_;
 };
 
+// Appends one "<param>\r\n", the value's text, "</param>\r\n" block (for response subclasses
+// that write their own result list).
+bool writeParam(std::string& out, const XmlRpcValue& value);
+
 // The answer to an incoming method that is unknown or whose params do not match: faultCode 1,
 // faultString "Unknown XML RPC method", type kUnknownMethodType.
 std::unique_ptr<FaultResponseMethod> makeUnknownMethodFault();

@@ -36,6 +36,22 @@ std::string& readNumberText(XMLNavigator& nav) {
   return text;
 }
 
+// Arrays and structs read recursively; a peer's deeply nested value must not exhaust the stack.
+constexpr int kMaxNesting = 256;
+
+class NestingGuard {
+ public:
+  NestingGuard() { ++depth(); }
+  ~NestingGuard() { --depth(); }
+  bool tooDeep() const { return depth() > kMaxNesting; }
+
+ private:
+  static int& depth() {
+    thread_local int level = 0;
+    return level;
+  }
+};
+
 }  // namespace
 
 std::string_view xmlRpcTypeName(int type) {
@@ -52,7 +68,9 @@ bool XmlRpcValue::serialize(std::string& out) const {
   return true;
 }
 
-bool XmlRpcValue::serializeContent(std::string&) const { return true; }
+bool XmlRpcValue::serializeContent(std::string&) const {
+  return true;
+}
 
 bool XmlRpcValue::parse(XMLNavigator& nav) {
   nav.skipElement();
@@ -116,6 +134,8 @@ bool XmlRpcValueArray::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueArray::parse(XMLNavigator& nav) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
   if (!expectElement(nav, "data")) return false;
   while (std::unique_ptr<XmlRpcValue> item = readValue(nav)) {
     if (!item->parse(nav)) {
@@ -158,8 +178,7 @@ const XmlRpcValueString* XmlRpcValueStruct::getString(std::string_view name) con
 
 const XmlRpcValueInt* XmlRpcValueStruct::getInt(std::string_view name) const {
   const XmlRpcValue* v = get(name);
-  return v != nullptr && v->type() == kXmlRpcInt ? static_cast<const XmlRpcValueInt*>(v)
-                                                 : nullptr;
+  return v != nullptr && v->type() == kXmlRpcInt ? static_cast<const XmlRpcValueInt*>(v) : nullptr;
 }
 
 bool XmlRpcValueStruct::serializeContent(std::string& out) const {
@@ -173,6 +192,8 @@ bool XmlRpcValueStruct::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueStruct::parse(XMLNavigator& nav) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
   XMLElement element;
   std::string name;
   for (;;) {
@@ -196,15 +217,24 @@ bool XmlRpcValueStruct::parse(XMLNavigator& nav) {
 
 std::unique_ptr<XmlRpcValue> createValue(int type) {
   switch (type) {
-    case kXmlRpcInt: return std::make_unique<XmlRpcValueInt>();
-    case kXmlRpcBoolean: return std::make_unique<XmlRpcValueBool>();
-    case kXmlRpcDouble: return std::make_unique<XmlRpcValueDouble>();
-    case kXmlRpcDateTime: return std::make_unique<XmlRpcValueDateTime>();
-    case kXmlRpcString: return std::make_unique<XmlRpcValueString>();
-    case kXmlRpcBase64: return std::make_unique<XmlRpcValueBase64>();
-    case kXmlRpcArray: return std::make_unique<XmlRpcValueArray>();
-    case kXmlRpcStruct: return std::make_unique<XmlRpcValueStruct>();
-    default: return nullptr;
+    case kXmlRpcInt:
+      return std::make_unique<XmlRpcValueInt>();
+    case kXmlRpcBoolean:
+      return std::make_unique<XmlRpcValueBool>();
+    case kXmlRpcDouble:
+      return std::make_unique<XmlRpcValueDouble>();
+    case kXmlRpcDateTime:
+      return std::make_unique<XmlRpcValueDateTime>();
+    case kXmlRpcString:
+      return std::make_unique<XmlRpcValueString>();
+    case kXmlRpcBase64:
+      return std::make_unique<XmlRpcValueBase64>();
+    case kXmlRpcArray:
+      return std::make_unique<XmlRpcValueArray>();
+    case kXmlRpcStruct:
+      return std::make_unique<XmlRpcValueStruct>();
+    default:
+      return nullptr;
   }
 }
 
