@@ -11,6 +11,14 @@ function(telvane_test)
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" TIMEOUT 120
-               ENVIRONMENT "TELVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};TELVANE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    TEST_LIST ${T_NAME}_TESTS)
+  # List-valued properties are set once the tests are known: passed through PROPERTIES above,
+  # their lists would be split into separate arguments and the properties lost.
+  set(properties ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_properties.cmake)
+  file(WRITE ${properties}
+    "if(${T_NAME}_TESTS)\n"
+    "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES LABELS [==[${labels}]==] TIMEOUT 120\n"
+    "    ENVIRONMENT [==[TELVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};TELVANE_BINARY_DIR=${PROJECT_BINARY_DIR}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
 endfunction()

@@ -1,0 +1,14 @@
+// Small text helpers shared by the object model and the importers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform::outlook {
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool ContainsIgnoreCase(std::string_view text, std::string_view part);
+std::string ToLowerAscii(std::string_view text);
+std::string_view TrimBlanks(std::string_view text);
+
+}  // namespace platform::outlook

@@ -1,0 +1,41 @@
+#pragma once
+// The shell services on Linux.
+// - Message boxes and the file dialog are modal forms of the toolkit ("MsgBox": label lblText,
+//   buttons btn0..btn2; "FileDialog": text box txtPath, buttons btnOK, btnCancel), so the same
+//   renderer that draws the add-in's forms draws them, and the test driver can answer them.
+// - Notification-area icons are kept in a table for a renderer (there is no tray of our own).
+// - Beep writes the terminal bell to stderr when it is a terminal.
+// - Addresses open with xdg-open (or the program named by $TELVANE_OPENER).
+#include "platform/shell/shell.h"
+#include "platform/ui/toolkit.h"
+
+namespace platform::shell {
+
+class LinuxShell final : public Shell {
+ public:
+  explicit LinuxShell(ui::Toolkit& toolkit);
+  ~LinuxShell() override;
+
+  MsgBoxResult messageBox(const MessageBoxRequest& request) override;
+  using Shell::messageBox;
+  void beep(int frequencyHz, int durationMs) override;
+  bool bringToFront(ui::Form& form) override;
+  TrayIconId addTrayIcon(TrayIcon icon) override;
+  bool setTrayTip(TrayIconId id, const std::string& tip) override;
+  bool deleteTrayIcon(TrayIconId id) override;
+  bool openAddress(const std::string& address) override;
+  std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
+  std::unique_ptr<NamedMutex> createNamedMutex(const std::string& name) override;
+  std::string specialFolder(SpecialFolder folder) override;
+  LocaleInfo userLocale() override;
+  LocaleInfo systemLocale() override;
+  std::optional<SystemVersion> systemVersion() override;
+
+  TrayIconTable& trayIcons() { return trays_; }
+
+ private:
+  ui::Toolkit& toolkit_;
+  TrayIconTable trays_;
+};
+
+}  // namespace platform::shell

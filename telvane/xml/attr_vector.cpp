@@ -1,0 +1,21 @@
+#include "telvane/xml/attr_vector.h"
+
+#include <algorithm>
+
+namespace telvane {
+
+void AttrVector::append(std::string_view name, std::string_view value) {
+  if (items_.size() == items_.capacity()) {
+    items_.reserve(std::max(items_.size() + 1, items_.capacity() + 10));
+  }
+  items_.push_back(XMLAttribute{std::string(name), std::string(value)});
+}
+
+const XMLAttribute* AttrVector::find(std::string_view name) const {
+  for (const XMLAttribute& a : items_) {
+    if (a.name == name) return &a;
+  }
+  return nullptr;
+}
+
+}  // namespace telvane

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "telvane/xml/xml_element.h"
+#include "telvane/xml/xml_handlers.h"
+
+namespace telvane {
+
+// A small non-validating XML tokenizer over a document held in memory. It reports the document
+// item by item to an XMLDocHandler and problems to an XMLErrHandler (neither is owned). Entity
+// references are not decoded. A NUL byte ends the input. Used through XMLNavigator.
+//
+// begin() reads the prolog; each step() handles one item (text, tag, comment, ...) and returns
+// false once the document is finished (root closed, input exhausted or a fatal error); end()
+// reports endDocument and drops the text. Ordinary errors are reported and scanning resumes.
+class XMLScanner {
+ public:
+  XMLScanner(XMLDocHandler* docHandler, XMLErrHandler* errHandler);
+  virtual ~XMLScanner();
+
+  XMLScanner(const XMLScanner&) = delete;
+  XMLScanner& operator=(const XMLScanner&) = delete;
+
+  // Starts on `text`. With `copy` false the caller keeps `text` alive until end().
+  void begin(std::string_view text, bool copy = true);
+  bool step();
+  void end();
+
+  // Copies the characters up to the next "<" (or the end) into `out` (replacing its content);
+  // false, consuming nothing, when the next character is "<" or the end of input.
+  bool readText(std::string& out);
+
+ private:
+  // Reader primitives: peek folds CR to LF; next consumes CR LF or a lone CR as one LF.
+  static constexpr int kEnd = -1;
+  int peek() const;
+  void next();
+  bool lookingAt(std::string_view s) const;
+  void skipThrough(std::string_view s);
+  void skipWhitespace();
+  void moveToNextLessThan();
+  bool readName(std::string& out);
+  bool readAttributeValue(std::string& out);
+  // Appends the text up to the next "<" to `out`, folding line ends.
+  void appendTextTo(std::string& out);
+
+  void readProlog();
+  bool stepInner();
+  bool readEndTag();
+  bool readStartTag();
+  XMLElement& pushElement();
+
+  XMLDocHandler* doc_;
+  XMLErrHandler* err_;
+
+  std::string owned_;  // private copy of the document, when begin() copies
+  const char* pos_ = nullptr;
+  const char* end_ = nullptr;
+
+  std::string text_;   // character data of the current text item
+  std::string value_;  // attribute value being read
+  std::string name_;   // attribute name being read
+
+  // Open elements are stack_[0 .. open_); slots above open_ keep their storage for reuse.
+  std::vector<XMLElement> stack_;
+  std::size_t open_ = 0;
+};
+
+}  // namespace telvane

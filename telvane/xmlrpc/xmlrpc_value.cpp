@@ -1,0 +1,267 @@
+#include "telvane/xmlrpc/xmlrpc_value.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "telvane/xml/xml_navigator.h"
+#include "telvane/xmlrpc/ascii.h"
+#include "telvane/xmlrpc/xmlrpc_escape.h"
+
+namespace telvane {
+
+namespace {
+
+constexpr std::string_view kTypeNames[kXmlRpcTypeCount] = {
+    "int", "boolean", "double", "dateTime.iso8601", "string", "base64", "array", "struct",
+};
+
+// atoi of the text, saturated to the int range rather than undefined on overflow.
+std::int32_t textToInt(const std::string& text) {
+  errno = 0;
+  long value = std::strtol(text.c_str(), nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return std::int32_t(value);
+}
+
+// The text of the element at the cursor, then past its end tag. Empty when there is no text.
+// One scratch buffer per thread keeps numeric reads free of allocations.
+std::string& readNumberText(XMLNavigator& nav) {
+  thread_local std::string text;
+  if (!nav.readText(text)) text.clear();
+  nav.skipElement();
+  return text;
+}
+
+// Arrays and structs read recursively; a peer's deeply nested value must not exhaust the stack.
+constexpr int kMaxNesting = 256;
+
+class NestingGuard {
+ public:
+  NestingGuard() { ++depth(); }
+  ~NestingGuard() { --depth(); }
+  bool tooDeep() const { return depth() > kMaxNesting; }
+
+ private:
+  static int& depth() {
+    thread_local int level = 0;
+    return level;
+  }
+};
+
+}  // namespace
+
+std::string_view xmlRpcTypeName(int type) {
+  if (type < 0 || type >= kXmlRpcTypeCount) return {};
+  return kTypeNames[type];
+}
+
+bool XmlRpcValue::serialize(std::string& out) const {
+  std::string_view name = xmlRpcTypeName(type_);
+  if (name.empty()) return false;
+  out.append("<value><").append(name).push_back('>');
+  if (!serializeContent(out)) return false;
+  out.append("</").append(name).append("></value>\r\n");
+  return true;
+}
+
+bool XmlRpcValue::serializeContent(std::string&) const {
+  return true;
+}
+
+bool XmlRpcValue::parse(XMLNavigator& nav) {
+  nav.skipElement();
+  return true;
+}
+
+bool XmlRpcValueInt::serializeContent(std::string& out) const {
+  char digits[16];
+  auto result = std::to_chars(digits, digits + sizeof digits, value_);
+  out.append(digits, result.ptr);
+  return true;
+}
+
+bool XmlRpcValueInt::parse(XMLNavigator& nav) {
+  value_ = textToInt(readNumberText(nav));
+  return true;
+}
+
+bool XmlRpcValueBool::serializeContent(std::string& out) const {
+  out.push_back(value_ ? '1' : '0');
+  return true;
+}
+
+bool XmlRpcValueBool::parse(XMLNavigator& nav) {
+  value_ = textToInt(readNumberText(nav)) != 0;
+  return true;
+}
+
+bool XmlRpcValueDouble::serializeContent(std::string& out) const {
+  char digits[400];  // "%f" of the largest double has 309 digits before the point
+  int n = std::snprintf(digits, sizeof digits, "%f", value_);
+  if (n < 0 || std::size_t(n) >= sizeof digits) return false;
+  out.append(digits, std::size_t(n));
+  return true;
+}
+
+bool XmlRpcValueDouble::parse(XMLNavigator& nav) {
+  value_ = std::strtod(readNumberText(nav).c_str(), nullptr);
+  return true;
+}
+
+bool XmlRpcValueString::serializeContent(std::string& out) const {
+  appendEscaped(out, value_);
+  return true;
+}
+
+bool XmlRpcValueString::parse(XMLNavigator& nav) {
+  nav.readText(value_);  // no text keeps the stored text
+  unescapeInPlace(value_);
+  nav.skipElement();
+  return true;
+}
+
+bool XmlRpcValueArray::serializeContent(std::string& out) const {
+  out.append("<data>\r\n");
+  for (const auto& item : items_) {
+    if (!item->serialize(out)) return false;
+  }
+  out.append("</data>");
+  return true;
+}
+
+bool XmlRpcValueArray::parse(XMLNavigator& nav) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
+  if (!expectElement(nav, "data")) return false;
+  while (std::unique_ptr<XmlRpcValue> item = readValue(nav)) {
+    if (!item->parse(nav)) {
+      items_.clear();
+      return false;
+    }
+    items_.push_back(std::move(item));
+    nav.skipElement();  // past "</value>"
+  }
+  nav.skipElement();  // past "</array>"
+  return true;
+}
+
+XmlRpcValue* XmlRpcValueStruct::get(std::string_view name) const {
+  for (const Member& m : members_) {
+    if (equalsIgnoreCase(m.name, name)) return m.value.get();
+  }
+  return nullptr;
+}
+
+void XmlRpcValueStruct::set(std::string_view name, std::unique_ptr<XmlRpcValue> value) {
+  for (Member& m : members_) {
+    if (equalsIgnoreCase(m.name, name)) {
+      m.value = std::move(value);
+      return;
+    }
+  }
+  append(name, std::move(value));
+}
+
+void XmlRpcValueStruct::append(std::string_view name, std::unique_ptr<XmlRpcValue> value) {
+  members_.push_back(Member{std::string(name), std::move(value)});
+}
+
+const XmlRpcValueString* XmlRpcValueStruct::getString(std::string_view name) const {
+  const XmlRpcValue* v = get(name);
+  return v != nullptr && v->type() == kXmlRpcString ? static_cast<const XmlRpcValueString*>(v)
+                                                    : nullptr;
+}
+
+const XmlRpcValueInt* XmlRpcValueStruct::getInt(std::string_view name) const {
+  const XmlRpcValue* v = get(name);
+  return v != nullptr && v->type() == kXmlRpcInt ? static_cast<const XmlRpcValueInt*>(v) : nullptr;
+}
+
+bool XmlRpcValueStruct::serializeContent(std::string& out) const {
+  for (const Member& m : members_) {
+    out.append("\r\n<member>\r\n<name>").append(m.name).append("</name>\r\n");
+    if (m.value == nullptr || !m.value->serialize(out)) return false;
+    out.append("</member>");
+  }
+  out.append("\r\n");
+  return true;
+}
+
+bool XmlRpcValueStruct::parse(XMLNavigator& nav) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
+  XMLElement element;
+  std::string name;
+  for (;;) {
+    if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "member")) return true;
+    if (!expectElement(nav, "name")) {
+      members_.clear();
+      return false;
+    }
+    if (!nav.readText(name)) name.clear();
+    nav.skipElement();  // past "</name>"
+    std::unique_ptr<XmlRpcValue> value = readParsedValue(nav);
+    if (value == nullptr) {
+      members_.clear();
+      return false;
+    }
+    members_.push_back(Member{name, std::move(value)});
+    nav.skipElement();  // past "</value>"
+    nav.skipElement();  // past "</member>"
+  }
+}
+
+std::unique_ptr<XmlRpcValue> createValue(int type) {
+  switch (type) {
+    case kXmlRpcInt:
+      return std::make_unique<XmlRpcValueInt>();
+    case kXmlRpcBoolean:
+      return std::make_unique<XmlRpcValueBool>();
+    case kXmlRpcDouble:
+      return std::make_unique<XmlRpcValueDouble>();
+    case kXmlRpcDateTime:
+      return std::make_unique<XmlRpcValueDateTime>();
+    case kXmlRpcString:
+      return std::make_unique<XmlRpcValueString>();
+    case kXmlRpcBase64:
+      return std::make_unique<XmlRpcValueBase64>();
+    case kXmlRpcArray:
+      return std::make_unique<XmlRpcValueArray>();
+    case kXmlRpcStruct:
+      return std::make_unique<XmlRpcValueStruct>();
+    default:
+      return nullptr;
+  }
+}
+
+std::unique_ptr<XmlRpcValue> createValue(std::string_view typeName) {
+  if (equalsIgnoreCase(typeName, "i4")) return createValue(kXmlRpcInt);
+  for (int type = 0; type < kXmlRpcTypeCount; ++type) {
+    if (equalsIgnoreCase(typeName, kTypeNames[type])) return createValue(type);
+  }
+  return nullptr;
+}
+
+std::unique_ptr<XmlRpcValue> readValue(XMLNavigator& nav) {
+  XMLElement element;
+  if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "value")) return nullptr;
+  if (!nav.nextElement(element)) return nullptr;
+  return createValue(element.name);
+}
+
+std::unique_ptr<XmlRpcValue> readParsedValue(XMLNavigator& nav) {
+  std::unique_ptr<XmlRpcValue> value = readValue(nav);
+  if (value == nullptr || !value->parse(nav)) return nullptr;
+  return value;
+}
+
+bool expectElement(XMLNavigator& nav, std::string_view name) {
+  XMLElement element;
+  return nav.nextElement(element) && equalsIgnoreCase(element.name, name);
+}
+
+}  // namespace telvane

@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "platform/registry/registry.h"
+#include "temp_folder.h"
+
+namespace platform {
+namespace {
+
+// Writers through separate objects on one file must not lose each other's values
+// (each write is a read-modify-write of the whole file).
+TEST(RegistryThreads, ConcurrentWritersKeepEveryValue) {
+  TempFolder temp;
+  auto file = temp.path() / "user.reg";
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 4; ++w) {
+    writers.emplace_back([&, w] {
+      Registry reg(file);
+      for (int i = 0; i < 25; ++i)
+        EXPECT_TRUE(reg.setDWord("K\\W" + std::to_string(w), "v" + std::to_string(i), i));
+    });
+  }
+  for (auto& t : writers) t.join();
+  Registry reg(file);
+  for (int w = 0; w < 4; ++w)
+    EXPECT_EQ(reg.valueNames("K\\W" + std::to_string(w)).size(), 25u) << w;
+}
+
+}  // namespace
+}  // namespace platform
