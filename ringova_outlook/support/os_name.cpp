@@ -40,7 +40,7 @@ const std::string& OSName() {
   return OSNameStore();
 }
 
-void GetOSName(const std::optional<OsVersionRecord>& version) {
+void GetOSName(const std::optional<platform::shell::SystemVersion>& version) {
   OSNameStore() = "Undefined";
   if (!version) {
     WriteToLogFile("Could not get Windows version information.");

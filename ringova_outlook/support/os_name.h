@@ -5,15 +5,9 @@
 #include <optional>
 #include <string>
 
-namespace ringova {
+#include "platform/shell/system_version.h"
 
-// The fields of the system's version record that are looked at.
-struct OsVersionRecord {
-  std::uint32_t major = 0;
-  std::uint32_t minor = 0;
-  std::uint32_t build = 0;
-  std::uint32_t platform_id = 0;
-};
+namespace ringova {
 
 // The name of a version by its major and minor number only; "Undefined" for
 // versions without a name.
@@ -24,6 +18,6 @@ const std::string& OSName();
 
 // Sets OSName from the record; without one (the version could not be read) logs
 // "Could not get Windows version information." and leaves "Undefined".
-void GetOSName(const std::optional<OsVersionRecord>& version);
+void GetOSName(const std::optional<platform::shell::SystemVersion>& version);
 
 }  // namespace ringova

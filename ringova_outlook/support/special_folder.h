@@ -1,5 +1,6 @@
 #pragma once
-// Paths of the shell's special folders, mapped onto the XDG base directories.
+// Paths of the shell's special folders by their conventional numbers, on the
+// XDG base directories (see platform/shell/special_folders.h).
 
 #include <string>
 
@@ -12,9 +13,6 @@ inline constexpr int kCsidlLocalAppData = 0x1C;      // the user's application d
 
 // The folder's path ending in "/", or "" for a number without an equivalent or
 // when no home folder can be found. A missing folder is not created.
-//   0x1C: $XDG_DATA_HOME, else ~/.local/share
-//   0x17: the first entry of $XDG_DATA_DIRS (else /usr/local/share) + /applications
-//   0x10: XDG_DESKTOP_DIR of $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Desktop
 std::string SpecialFolderPath(int csidl);
 
 // The path with "/" appended unless it already ends in one; "" stays "".

@@ -12,17 +12,17 @@ constexpr const char* kJapaneseFace =
     "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";
 constexpr const char* kKoreanFace = "\xEA\xB5\xB4\xEB\xA6\xBC";
 
-constexpr std::uint16_t kChinese = 4;
-constexpr std::uint16_t kJapanese = 17;
-constexpr std::uint16_t kKorean = 18;
+constexpr int kChinese = 4;
+constexpr int kJapanese = 17;
+constexpr int kKorean = 18;
 
 }  // namespace
 
 UIFont UIFontCache::GetUIFont() {
   if (!cached_.face.empty()) return cached_;
-  std::uint16_t lang_id = locale_.SystemDefaultLangId();
-  std::uint16_t primary = lang_id & 0x3FF;
-  std::uint16_t sub = lang_id >> 10;
+  platform::shell::LocaleInfo system = system_locale_();
+  int primary = system.primaryLanguage();
+  int sub = system.subLanguage();
   UIFont font;
   if (primary == kChinese) {
     // Hong Kong and Macau write traditional characters, Singapore simplified.
@@ -38,7 +38,7 @@ UIFont UIFontCache::GetUIFont() {
       face = "Arial";
       if (!FontExists(face)) face = "System";
     }
-    font = {face, 8, static_cast<std::int16_t>(CharsetForLangId(locale_.UserDefaultLangId()))};
+    font = {face, 8, static_cast<std::int16_t>(user_locale_().charset)};
   }
   cached_ = font;
   return cached_;
@@ -52,9 +52,8 @@ bool UIFontCache::FontExists(std::string& face) {
 }
 
 UIFontCache& AddinUIFontCache() {
-  static EnvironmentLocale locale;
   static FontconfigCatalog fonts;
-  static UIFontCache cache(locale, fonts);
+  static UIFontCache cache(platform::shell::systemLocale, platform::shell::userLocale, fonts);
   return cache;
 }
 

@@ -3,10 +3,11 @@
 // language and kept for as long as the add-in is loaded.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "platform/shell/locale_info.h"
 #include "ringova_outlook/support/font_catalog.h"
-#include "ringova_outlook/support/system_locale.h"
 
 namespace ringova {
 
@@ -19,8 +20,13 @@ struct UIFont {
 
 class UIFontCache {
  public:
-  // Both must outlive the cache.
-  UIFontCache(const SystemLocale& locale, FontCatalog& fonts) : locale_(locale), fonts_(fonts) {}
+  using LocaleSource = std::function<platform::shell::LocaleInfo()>;
+
+  // The catalog must outlive the cache.
+  UIFontCache(LocaleSource system_locale, LocaleSource user_locale, FontCatalog& fonts)
+      : system_locale_(std::move(system_locale)),
+        user_locale_(std::move(user_locale)),
+        fonts_(fonts) {}
 
   // By the system default language: the East Asian faces for Chinese, Japanese
   // and Korean, else "Tahoma", "Arial" or "System" (the first installed) at 8
@@ -32,12 +38,13 @@ class UIFontCache {
   bool FontExists(std::string& face);
 
  private:
-  const SystemLocale& locale_;
+  LocaleSource system_locale_;
+  LocaleSource user_locale_;
   FontCatalog& fonts_;
   UIFont cached_;
 };
 
-// The add-in's own cache over the environment's locale and fontconfig.
+// The add-in's own cache over the system's locales and fontconfig.
 UIFontCache& AddinUIFontCache();
 UIFont GetUIFont();
 bool FontExists(std::string& face);

@@ -19,9 +19,12 @@ TEST(OsName, NamedByMajorAndMinorOnly) {
   EXPECT_EQ(OSNameForVersion(6, 2), "Undefined");
   EXPECT_EQ(OSNameForVersion(10, 0), "Undefined");
 
-  GetOSName(OsVersionRecord{4, 0, 1381, 1});
-  EXPECT_EQ(OSName(), "Windows NT4");
-  GetOSName(OsVersionRecord{4, 0, 950, 2});  // the platform is not looked at
+  platform::shell::SystemVersion version;
+  platform::shell::parseRelease("6.1.0-13-amd64", version);
+  GetOSName(version);
+  EXPECT_EQ(OSName(), "Windows 7");
+  version = {4, 0, 1381, "Other", "4.0", "Other 4.0"};  // the platform is not looked at
+  GetOSName(version);
   EXPECT_EQ(OSName(), "Windows NT4");
 }
 
@@ -29,7 +32,7 @@ TEST(OsName, UnreadableVersionIsLoggedAndUndefined) {
   testing_support::TempFolder folder;
   InitLogFolder(folder.Path());
   AddinLog().SetStamp([] { return std::string("T"); });
-  GetOSName(OsVersionRecord{5, 1});
+  GetOSName(platform::shell::SystemVersion{5, 1, 0, "Linux", "5.1", "Linux 5.1"});
   GetOSName(std::nullopt);
   EXPECT_EQ(OSName(), "Undefined");
   EXPECT_EQ(testing_support::ReadFile(folder.Path() + "RingovaLog1.txt"),

@@ -9,13 +9,25 @@
 namespace ringova {
 namespace {
 
-class FixedLocale : public SystemLocale {
- public:
-  FixedLocale(std::uint16_t system, std::uint16_t user) : system_(system), user_(user) {}
-  std::uint16_t SystemDefaultLangId() const override { return system_; }
-  std::uint16_t UserDefaultLangId() const override { return user_; }
-  std::uint16_t system_;
-  std::uint16_t user_;
+using platform::shell::LocaleInfo;
+using platform::shell::parseLocale;
+
+LocaleInfo WithLangId(std::uint16_t lang_id) {
+  LocaleInfo locale;
+  locale.languageId = lang_id;
+  return locale;
+}
+
+// The system and the user locale, as the cache reads them.
+struct FixedLocales {
+  LocaleInfo system = parseLocale("en_US.UTF-8");
+  LocaleInfo user = parseLocale("en_US.UTF-8");
+  UIFontCache::LocaleSource System() {
+    return [this] { return system; };
+  }
+  UIFontCache::LocaleSource User() {
+    return [this] { return user; };
+  }
 };
 
 // Installed faces; like a font system, it answers an unknown face with its default.
@@ -36,8 +48,9 @@ class FakeCatalog : public FontCatalog {
 TEST(UIFont, EastAsianSystemsGetTheirFaceWhateverTheUserLocale) {
   FakeCatalog fonts({"Tahoma"});
   auto expect = [&](std::uint16_t system, const char8_t* face, int size, int charset) {
-    FixedLocale locale(system, 0x0409);
-    UIFontCache cache(locale, fonts);
+    FixedLocales locales;
+    locales.system = WithLangId(system);
+    UIFontCache cache(locales.System(), locales.User(), fonts);
     UIFont font = cache.GetUIFont();
     EXPECT_EQ(font.face, std::string(reinterpret_cast<const char*>(face))) << std::hex << system;
     EXPECT_EQ(font.size, size);
@@ -57,30 +70,31 @@ TEST(UIFont, EastAsianSystemsGetTheirFaceWhateverTheUserLocale) {
 TEST(UIFont, WesternSystemsTakeTheFirstInstalledFaceInTheUserCharset) {
   struct Case {
     std::set<std::string> installed;
-    std::uint16_t user;
+    const char* user;
     UIFont expected;
   } cases[] = {
-      {{"Tahoma", "Arial"}, 0x0407, {"Tahoma", 8, 0}},
-      {{"tahoma"}, 0x0419, {"tahoma", 8, 204}},  // the face as installed
-      {{"Arial"}, 0x0415, {"Arial", 8, 238}},
-      {{}, 0x0408, {"System", 8, 161}},
-      {{}, 0x0439, {"System", 8, 0}},  // a locale without an ANSI code page
+      {{"Tahoma", "Arial"}, "de_DE.UTF-8", {"Tahoma", 8, 0}},
+      {{"tahoma"}, "ru_RU.UTF-8", {"tahoma", 8, 204}},  // the face as installed
+      {{"Arial"}, "pl_PL", {"Arial", 8, 238}},
+      {{}, "el_GR", {"System", 8, 161}},
+      {{}, "hi_IN", {"System", 8, 0}},  // a locale without an ANSI code page
   };
   for (const auto& c : cases) {
     FakeCatalog fonts(c.installed);
-    FixedLocale locale(0x0409, c.user);
-    UIFontCache cache(locale, fonts);
-    EXPECT_EQ(cache.GetUIFont(), c.expected) << std::hex << c.user;
+    FixedLocales locales;
+    locales.user = parseLocale(c.user);
+    UIFontCache cache(locales.System(), locales.User(), fonts);
+    EXPECT_EQ(cache.GetUIFont(), c.expected) << c.user;
   }
 }
 
 TEST(UIFont, ChosenOnceThenReused) {
   FakeCatalog fonts({"Arial"});
-  FixedLocale locale(0x0409, 0x0409);
-  UIFontCache cache(locale, fonts);
+  FixedLocales locales;
+  UIFontCache cache(locales.System(), locales.User(), fonts);
   UIFont first = cache.GetUIFont();
   int calls = fonts.calls;
-  locale.system_ = 0x0411;
+  locales.system = parseLocale("ja_JP");
   fonts.faces_ = {"Tahoma"};
   EXPECT_EQ(cache.GetUIFont(), first);
   EXPECT_EQ(fonts.calls, calls);
@@ -88,8 +102,8 @@ TEST(UIFont, ChosenOnceThenReused) {
 
 TEST(UIFont, FontExistsIgnoresCaseAndHandsBackTheFaceUsed) {
   FakeCatalog fonts({"Liberation Sans"});
-  FixedLocale locale(0x0409, 0x0409);
-  UIFontCache cache(locale, fonts);
+  FixedLocales locales;
+  UIFontCache cache(locales.System(), locales.User(), fonts);
   std::string face = "LIBERATION SANS";
   EXPECT_TRUE(cache.FontExists(face));
   EXPECT_EQ(face, "Liberation Sans");
@@ -102,8 +116,8 @@ TEST(UIFont, FontconfigKnowsItsOwnFacesOnly) {
   FontconfigCatalog fonts;
   std::string installed = fonts.MatchFace("sans-serif");
   if (installed.empty()) GTEST_SKIP() << "no fonts installed";
-  FixedLocale locale(0x0409, 0x0409);
-  UIFontCache cache(locale, fonts);
+  FixedLocales locales;
+  UIFontCache cache(locales.System(), locales.User(), fonts);
   std::string face = installed;
   EXPECT_TRUE(cache.FontExists(face));
   face = "No Such Face 8f3a";
