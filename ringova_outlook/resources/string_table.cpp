@@ -1,9 +1,9 @@
 #include "ringova_outlook/resources/string_table.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <span>
 
+#include "platform/shell/locale_info.h"
 #include "ringova_outlook/resources/language_tables.h"
 
 namespace ringova {
@@ -76,29 +76,10 @@ Language LanguageForLangId(std::uint16_t lang_id) {
   }
 }
 
-Language LanguageForLocaleName(std::string_view locale_name) {
-  std::string_view code = locale_name.substr(0, locale_name.find_first_of("_.@-"));
-  if (code == "de") return Language::German;
-  if (code == "fr") return Language::French;
-  if (code == "it") return Language::Italian;
-  if (code == "ru") return Language::Russian;
-  if (code == "pt") return Language::Portuguese;
-  if (code == "es") return Language::Spanish;
-  return Language::English;
-}
-
-Language LanguageFromEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return LanguageForLocaleName(value);
-  }
-  return Language::English;
-}
-
 Language UserLanguage() {
   int language = g_user_language.load(std::memory_order_relaxed);
   if (language == kNotChosen) {
-    language = static_cast<int>(LanguageFromEnvironment());
+    language = static_cast<int>(LanguageForLangId(platform::shell::userLocale().languageId));
     int expected = kNotChosen;
     if (!g_user_language.compare_exchange_strong(expected, language)) language = expected;
   }

@@ -18,15 +18,8 @@ inline constexpr int kLastStringId = 187;
 // low 10 bits); English for a language without a table.
 Language LanguageForLangId(std::uint16_t lang_id);
 
-// The language of a POSIX locale name such as "de_DE.UTF-8"; English for "C",
-// "POSIX", the empty name and languages without a table.
-Language LanguageForLocaleName(std::string_view locale_name);
-
-// The language the environment asks for: LC_ALL, then LC_MESSAGES, then LANG.
-Language LanguageFromEnvironment();
-
-// The language LoadResString uses. Until SetUserLanguage is called it is
-// LanguageFromEnvironment. Safe to call from any thread.
+// The language LoadResString uses. Until SetUserLanguage is called it is the
+// language of the user's locale (platform/shell). Safe to call from any thread.
 Language UserLanguage();
 void SetUserLanguage(Language language);
 
