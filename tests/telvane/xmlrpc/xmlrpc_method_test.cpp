@@ -123,7 +123,7 @@ TEST(XmlRpcMethodTest, SetFaultReplacesMembers) {
   EXPECT_EQ(fault.faultString(), "second");
 }
 
-class FailureLog : public SessionCallbacks {
+class FailureLog : public NullSessionCallbacks {
  public:
   int calls = 0;
   CallId id = 99;
