@@ -153,12 +153,8 @@ void JsonCallbacks::onCallOriginatedAccept(CallId callId, CallId subscriptionId)
 void JsonCallbacks::onCallArrivedForward(CallId callId, const std::vector<PartyAddress>& targets,
                                          const std::string& callerId,
                                          const std::string& displayName) {
-  Json parties = Json::array();
-  for (const PartyAddress& target : targets) {
-    parties.push_back({{"party", party(target)}, {"messageTaker", target.isMessageTaker()}});
-  }
   record("onCallArrivedForward", {{"callId", id(callId)},
-                                  {"targets", parties},
+                                  {"targets", list(targets, party)},
                                   {"callerId", text(callerId)},
                                   {"displayName", text(displayName)}});
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "telvane/protocol/system_service.h"
+#include "telvane/protocol/method_factory.h"
 #include "tests/telvane/protocol/wire_text_services.h"
 
 namespace telvane::tools {
@@ -29,7 +29,23 @@ TEST(WireStrictDecode, NamesTheClassOrMarksTheCallUnknown) {
   EXPECT_EQ(decodeStrict(responseText({str("1")}))["kind"], "response");
 }
 
+TEST(WireStrictDecode, EveryTableRowHasItsOwnClass) {
+  for (int type = 0; type < kMethodCount; ++type) {
+    std::unique_ptr<XmlRpcRequestMethod> method = createPbxMethod(methodName(type));
+    ASSERT_NE(method, nullptr);
+    const std::string name = className(*method);
+    EXPECT_TRUE(name.ends_with("Method")) << name;
+    EXPECT_NE(name, "GenericRequestMethod") << methodName(type);
+  }
+}
+
 TEST(WireDispatch, ShowsWhatANotificationDelivers) {
+  DispatchResult state = dispatchCall(callText(kCallStateChanged, {str("42"), i4(3), i4(486)}));
+  ASSERT_TRUE(state.ok) << state.error;
+  EXPECT_EQ(
+      state.result.dump(),
+      R"({"callback":"onCallStateChanged","args":{"callId":"42","state":3,"errorCode":486}})");
+
   DispatchResult mail = dispatchCall(
       callText(kMailArrived, {str("9"), structOf({{"From", str("5551234")},
                                                   {"Time", dateTime("2026-12-09 05:40:00")},
