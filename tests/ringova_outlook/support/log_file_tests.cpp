@@ -3,15 +3,15 @@
 #include <filesystem>
 
 #include "ringova_outlook/support/log_file.h"
-#include "tests/ringova_outlook/support/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ringova {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ReadFile;
-using testing_support::TempFolder;
-using testing_support::WriteFile;
+using testsupport::ReadFile;
+using testsupport::TempFolder;
+using testsupport::WriteFile;
 
 std::string Line(const std::string& message) {
   return "\"12/8/2026 10:24:02 AM: " + message + "\"\r\n";
@@ -20,11 +20,11 @@ std::string Line(const std::string& message) {
 class LogFileTest : public ::testing::Test {
  protected:
   LogFileTest() {
-    log.SetFolder(folder.Path());
+    log.SetFolder(folder.withSlash());
     log.SetStamp([] { return std::string("12/8/2026 10:24:02 AM"); });
     log.SetFailureHandler([this](const std::string& text) { failures.push_back(text); });
   }
-  std::string PathOf(int n) const { return folder.Path() + LogFile::NumberedName(n); }
+  std::string PathOf(int n) const { return folder.withSlash() + LogFile::NumberedName(n); }
   void Fill(int n, std::uintmax_t size, char mark) {
     WriteFile(PathOf(n), std::string(size, mark));
   }
@@ -54,7 +54,7 @@ TEST_F(LogFileTest, FileIsFullAtOneMillionBytes) {
   EXPECT_EQ(ReadFile(PathOf(2)), Line("two"));
 
   LogFile fresh;
-  fresh.SetFolder(folder.Path());
+  fresh.SetFolder(folder.withSlash());
   Fill(1, kLogFileFull, 'a');
   fs::remove(PathOf(2));
   EXPECT_EQ(fresh.GetLogFile(), "RingovaLog2.txt");
@@ -95,7 +95,7 @@ TEST_F(LogFileTest, RotationGapIsLoggedInTheChosenFileWithoutChoosingAgain) {
 }
 
 TEST_F(LogFileTest, FailedWriteIsShownOnceAndTheMessageLost) {
-  log.SetFolder(folder.Path() + "gone/");
+  log.SetFolder(folder.withSlash() + "gone/");
   int shown = 0;
   log.SetFailureHandler([&](const std::string& text) {
     ++shown;
@@ -104,43 +104,43 @@ TEST_F(LogFileTest, FailedWriteIsShownOnceAndTheMessageLost) {
   });
   log.WriteToLogFile("lost");
   ASSERT_EQ(shown, 1);
-  EXPECT_EQ(failures[0], "WriteToLogFile: - " + folder.Path() + "gone/RingovaLog1.txt - " +
+  EXPECT_EQ(failures[0], "WriteToLogFile: - " + folder.withSlash() + "gone/RingovaLog1.txt - " +
                              "No such file or directory");
-  EXPECT_FALSE(fs::exists(folder.Path() + "gone"));
+  EXPECT_FALSE(fs::exists(folder.withSlash() + "gone"));
 }
 
 TEST_F(LogFileTest, MovingTheFolderMovesTheFileInUse) {
   TempFolder other;
   log.WriteToLogFile("here");
   std::string error;
-  ASSERT_TRUE(log.MoveToFolder(other.Path(), error)) << error;
-  EXPECT_EQ(log.Folder(), other.Path());
+  ASSERT_TRUE(log.MoveToFolder(other.withSlash(), error)) << error;
+  EXPECT_EQ(log.Folder(), other.withSlash());
   EXPECT_FALSE(fs::exists(PathOf(1)));
   log.WriteToLogFile("there");
-  EXPECT_EQ(ReadFile(other.Path() + "RingovaLog1.txt"), Line("here") + Line("there"));
+  EXPECT_EQ(ReadFile(other.withSlash() + "RingovaLog1.txt"), Line("here") + Line("there"));
 }
 
 TEST_F(LogFileTest, MoveToAMissingFolderFailsAndTheLogStays) {
   log.WriteToLogFile("here");
   std::string error;
-  EXPECT_FALSE(log.MoveToFolder(folder.Path() + "missing", error));
+  EXPECT_FALSE(log.MoveToFolder(folder.withSlash() + "missing", error));
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(log.Folder(), folder.Path());
+  EXPECT_EQ(log.Folder(), folder.withSlash());
   EXPECT_EQ(ReadFile(PathOf(1)), Line("here"));
 }
 
 TEST_F(LogFileTest, MoveOntoTheSameFolderKeepsTheFile) {
   log.WriteToLogFile("here");
   std::string error;
-  std::string same = folder.Path().substr(0, folder.Path().size() - 1);  // no separator
+  std::string same = folder.withSlash().substr(0, folder.withSlash().size() - 1);  // no separator
   ASSERT_TRUE(log.MoveToFolder(same, error)) << error;
-  EXPECT_EQ(log.Folder(), folder.Path());
+  EXPECT_EQ(log.Folder(), folder.withSlash());
   EXPECT_EQ(ReadFile(PathOf(1)), Line("here"));
 }
 
 TEST(AddinLog, FolderIsTheStoredPathOrTheDefaultAndIsCreated) {
   TempFolder root;
-  std::string stored = root.Path() + "logs/deeper";
+  std::string stored = root.withSlash() + "logs/deeper";
   EXPECT_EQ(InitLogFolder(stored), stored + "/");
   EXPECT_TRUE(fs::is_directory(stored));
   EXPECT_EQ(LogFolder(), stored + "/");

@@ -8,15 +8,15 @@
 #include "ringova_outlook/support/support_windows.h"
 #include "tests/ringova_outlook/support/desktop_fixture.h"
 #include "tests/ringova_outlook/support/scoped_env.h"
-#include "tests/ringova_outlook/support/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ringova {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::ui::Form;
-using testing_support::ReadFile;
-using testing_support::TempFolder;
+using testsupport::ReadFile;
+using testsupport::TempFolder;
 
 std::string Line(const std::string& message) {
   return "\"T: " + message + "\"\r\n";
@@ -26,7 +26,7 @@ class LogOptionsTest : public ::testing::Test {
  protected:
   LogOptionsTest() {
     SetUserLanguage(Language::English);
-    log.SetFolder(folder.Path());
+    log.SetFolder(folder.withSlash());
     log.SetStamp([] { return std::string("T"); });
     windows.SetSettingsWindow(&settings);
   }
@@ -45,7 +45,7 @@ class LogOptionsTest : public ::testing::Test {
 
   TempFolder folder;
   TempFolder data;
-  testing_support::ScopedEnv xdg{"XDG_DATA_HOME", data.Path()};
+  testing_support::ScopedEnv xdg{"XDG_DATA_HOME", data.withSlash()};
   testing_support::Desktop desktop;
   LogFile log;
   Form settings{desktop.toolkit, "fMain"};
@@ -61,7 +61,7 @@ TEST_F(LogOptionsTest, OpensWithCaptionsAndTheFolderAndApplyDisabled) {
     EXPECT_EQ(w.btnSend().caption(), "Send to...");
     EXPECT_EQ(w.btnApply().caption(), "Apply");
     EXPECT_EQ(w.btnCancel().caption(), "Cancel");
-    EXPECT_EQ(w.txtLogFile().text(), folder.Path());
+    EXPECT_EQ(w.txtLogFile().text(), folder.withSlash());
     EXPECT_FALSE(w.btnApply().enabled());
     desktop.driver.focus(w.txtLogFile());
     desktop.driver.type("x");
@@ -69,7 +69,7 @@ TEST_F(LogOptionsTest, OpensWithCaptionsAndTheFolderAndApplyDisabled) {
     desktop.driver.click(w.btnCancel());
   });
   EXPECT_FALSE(Window().visible());
-  EXPECT_EQ(log.Folder(), folder.Path());
+  EXPECT_EQ(log.Folder(), folder.withSlash());
 }
 
 TEST_F(LogOptionsTest, BrowseCutsThePathInFrontOfTheLogName) {
@@ -84,10 +84,10 @@ TEST_F(LogOptionsTest, BrowseCutsThePathInFrontOfTheLogName) {
     EXPECT_TRUE(w.btnApply().enabled());
 
     desktop.driver.click(w.btnBrowse());  // cancelled: back to the log folder
-    EXPECT_EQ(w.txtLogFile().text(), folder.Path());
+    EXPECT_EQ(w.txtLogFile().text(), folder.withSlash());
 
     desktop.driver.click(w.btnBrowse());  // no log name in the path: a failure, text kept
-    EXPECT_EQ(w.txtLogFile().text(), folder.Path());
+    EXPECT_EQ(w.txtLogFile().text(), folder.withSlash());
     desktop.driver.click(w.btnCancel());
   });
   EXPECT_EQ(LogText(), Line("btnBrowse_Click: Error - Invalid procedure call or argument"));
@@ -96,7 +96,7 @@ TEST_F(LogOptionsTest, BrowseCutsThePathInFrontOfTheLogName) {
 TEST_F(LogOptionsTest, RestorePutsTheDefaultFolder) {
   Open([&](LogOptionsWindow& w) {
     desktop.driver.click(w.btnRestore());
-    EXPECT_EQ(w.txtLogFile().text(), data.Path() + "Ringova/");
+    EXPECT_EQ(w.txtLogFile().text(), data.withSlash() + "Ringova/");
     EXPECT_TRUE(w.btnApply().enabled());
     desktop.driver.click(w.btnCancel());
   });
@@ -106,28 +106,28 @@ TEST_F(LogOptionsTest, ApplyMovesTheCurrentFileAndTheNextLineGoesThere) {
   TempFolder target;
   log.WriteToLogFile("before");
   Open([&](LogOptionsWindow& w) {
-    w.txtLogFile().setText(target.Path());
+    w.txtLogFile().setText(target.withSlash());
     desktop.driver.click(w.btnApply());
     EXPECT_FALSE(w.btnApply().enabled());
     EXPECT_TRUE(w.visible());  // stays open
     desktop.driver.click(w.btnCancel());
   });
-  EXPECT_EQ(log.Folder(), target.Path());
-  EXPECT_FALSE(fs::exists(folder.Path() + "RingovaLog1.txt"));
+  EXPECT_EQ(log.Folder(), target.withSlash());
+  EXPECT_FALSE(fs::exists(folder.withSlash() + "RingovaLog1.txt"));
   log.WriteToLogFile("after");
-  EXPECT_EQ(ReadFile(target.Path() + "RingovaLog1.txt"), Line("before") + Line("after"));
+  EXPECT_EQ(ReadFile(target.withSlash() + "RingovaLog1.txt"), Line("before") + Line("after"));
 }
 
 TEST_F(LogOptionsTest, ApplyToAMissingFolderLeavesTheLogWhereItWas) {
   log.WriteToLogFile("before");
   Open([&](LogOptionsWindow& w) {
-    w.txtLogFile().setText(folder.Path() + "missing/");
+    w.txtLogFile().setText(folder.withSlash() + "missing/");
     desktop.driver.click(w.btnApply());
     EXPECT_TRUE(w.btnApply().enabled());
     desktop.driver.click(w.btnCancel());
   });
-  EXPECT_EQ(log.Folder(), folder.Path());
-  std::string text = ReadFile(folder.Path() + "RingovaLog1.txt");
+  EXPECT_EQ(log.Folder(), folder.withSlash());
+  std::string text = ReadFile(folder.withSlash() + "RingovaLog1.txt");
   EXPECT_EQ(text.rfind(Line("before") + "\"T: btnApply_Click: Error - ", 0), 0u) << text;
 }
 
@@ -159,7 +159,7 @@ TEST_F(LogOptionsTest, SendWithoutOutlookIsLogged) {
 }
 
 TEST_F(LogOptionsTest, FailedWriteShowsTheBoxThenTheOptionsWindow) {
-  log.SetFolder(folder.Path() + "gone/");
+  log.SetFolder(folder.withSlash() + "gone/");
   settings.show();
   desktop.driver.expect("fLogFile", [&](Form& form) {
     EXPECT_FALSE(settings.visible());
@@ -170,7 +170,7 @@ TEST_F(LogOptionsTest, FailedWriteShowsTheBoxThenTheOptionsWindow) {
   ASSERT_EQ(desktop.shell.messageBoxes().size(), 1u);
   EXPECT_EQ(
       desktop.shell.messageBoxes()[0].text,
-      "WriteToLogFile: - " + folder.Path() + "gone/RingovaLog1.txt - No such file or directory");
+      "WriteToLogFile: - " + folder.withSlash() + "gone/RingovaLog1.txt - No such file or directory");
   EXPECT_EQ(desktop.shell.messageBoxes()[0].title, "Ringova");
 }
 

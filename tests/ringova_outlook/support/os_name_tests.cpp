@@ -2,7 +2,7 @@
 
 #include "ringova_outlook/support/log_file.h"
 #include "ringova_outlook/support/os_name.h"
-#include "tests/ringova_outlook/support/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ringova {
 namespace {
@@ -29,13 +29,13 @@ TEST(OsName, NamedByMajorAndMinorOnly) {
 }
 
 TEST(OsName, UnreadableVersionIsLoggedAndUndefined) {
-  testing_support::TempFolder folder;
-  InitLogFolder(folder.Path());
+  testsupport::TempFolder folder;
+  InitLogFolder(folder.withSlash());
   AddinLog().SetStamp([] { return std::string("T"); });
   GetOSName(platform::shell::SystemVersion{5, 1, 0, "Linux", "5.1", "Linux 5.1"});
   GetOSName(std::nullopt);
   EXPECT_EQ(OSName(), "Undefined");
-  EXPECT_EQ(testing_support::ReadFile(folder.Path() + "RingovaLog1.txt"),
+  EXPECT_EQ(testsupport::ReadFile(folder.withSlash() + "RingovaLog1.txt"),
             "\"T: Could not get Windows version information.\"\r\n");
 }
 
