@@ -63,18 +63,19 @@ const std::vector<CountryRecord>& ShippedCountries() {
 }
 
 bool InstallCountryList(platform::Registry& machine, const std::vector<CountryRecord>& records) {
-  if (!machine.createKey(kCountryListKey)) return false;
+  using platform::RegistryValue;
+  std::vector<platform::RegistryWrite> writes;
+  writes.reserve(records.size() * 4);
   for (const CountryRecord& r : records) {
     std::string key = std::string(kCountryListKey) + "\\" + r.id;
-    if (!machine.setDWord(key, "CountryCode", r.countryCode) ||
-        !machine.setString(key, "InternationalRule", r.internationalRule) ||
-        !machine.setString(key, "LongDistanceRule", r.longDistanceRule) ||
-        !machine.setString(key, "Name", r.name)) {
-      machine.deleteKey(kCountryListKey);  // no half list: the next start tries again
-      return false;
-    }
+    writes.push_back({key, "CountryCode", RegistryValue::ofDWord(r.countryCode)});
+    writes.push_back({key, "InternationalRule", RegistryValue::ofString(r.internationalRule)});
+    writes.push_back({key, "LongDistanceRule", RegistryValue::ofString(r.longDistanceRule)});
+    writes.push_back({key, "Name", RegistryValue::ofString(r.name)});
   }
-  return true;
+  // One change of the store: a failed install leaves no half list behind.
+  if (writes.empty()) return machine.createKey(kCountryListKey);
+  return machine.setValues(writes);
 }
 
 bool EnsureCountryList(platform::Registry& machine) {

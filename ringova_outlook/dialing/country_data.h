@@ -32,7 +32,8 @@ std::string_view ShippedCountryData();
 const std::vector<CountryRecord>& ShippedCountries();
 
 // Writes the records under kCountryListKey, one subkey each with "CountryCode" (double word),
-// "InternationalRule", "LongDistanceRule" and "Name". False when the store refuses a write.
+// "InternationalRule", "LongDistanceRule" and "Name", in one change of the store. False (and
+// nothing written) when the store refuses it.
 bool InstallCountryList(platform::Registry& machine, const std::vector<CountryRecord>& records);
 
 // Installs the shipped list when the key is missing; true when the key exists afterwards.
