@@ -7,6 +7,18 @@
 #include "ringova_outlook/kestrix/kestrix.h"
 
 namespace ringova {
+namespace {
+
+// The folder of the binary this code was linked into (the add-in), with a trailing "/".
+std::string OwnFolder() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || !info.dli_fname) return {};
+  std::string path = info.dli_fname;
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
 
 KestrixLibrary::KestrixLibrary(std::string library) : library_(std::move(library)) {}
 KestrixLibrary::~KestrixLibrary() = default;
@@ -22,7 +34,12 @@ bool KestrixLibrary::Load(std::string& error) {
     if (!handle_) {
       const char* why = ::dlerror();
       error = why ? why : "cannot load " + library_;
-      return false;
+      // A bare name is also looked for beside the add-in itself.
+      std::string folder = OwnFolder();
+      if (library_.find('/') == std::string::npos && !folder.empty())
+        handle_.reset(::dlopen((folder + library_).c_str(), RTLD_NOW | RTLD_LOCAL));
+      if (!handle_) return false;
+      error.clear();
     }
   }
   ::dlerror();

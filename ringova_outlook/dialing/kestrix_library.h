@@ -1,5 +1,6 @@
 #pragma once
-// The Kestrix matcher, loaded with dlopen on first use. A library or export that cannot be found
+// The Kestrix matcher, loaded with dlopen on first use: a bare name is searched the usual way,
+// then in the folder of the binary that holds this code. A library or export that cannot be found
 // makes that call fail (MatchResult::ok false, with dlerror's text); the next call tries again.
 #include <memory>
 #include <string>

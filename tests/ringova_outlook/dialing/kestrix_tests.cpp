@@ -70,6 +70,13 @@ TEST_F(KestrixLibraryTest, TheMostSpecificRuleWinsThenTheEarlier) {
   EXPECT_TRUE(library.loaded());
 }
 
+TEST(KestrixLoadTest, TheBareNameIsFoundBesideTheProgram) {
+  KestrixLibrary library;
+  MatchResult r = library.GetBestMatching("100", {{"2XX", "", "", "", ""}, {"1XX", "", "", "", ""}});
+  EXPECT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.position, 2);
+}
+
 TEST(KestrixLoadTest, AMissingLibraryOrExportFailsEveryCall) {
   std::vector<DialRule> rules{{"X", "", "", "", ""}};
   KestrixLibrary missing("/nonexistent/libkestrix.so");
