@@ -35,6 +35,17 @@ std::string ConvertPhoneByRule(std::string_view number) {
   return AddinNumberConverter().ConvertPhoneByRule(number);
 }
 
+DialingEditor::Context AddinDialingEditorContext(
+    platform::ui::Toolkit& toolkit, platform::shell::Shell& shell,
+    std::function<void(platform::ui::Form&)> applyFont) {
+  return {toolkit,
+          shell,
+          AddinRuleTable(),
+          AddinLogSink(),
+          [] { return LogFolder(); },
+          std::move(applyFont)};
+}
+
 bool RestoreDialRules() {
   return RestoreDialRules(LogFolder(), AddinRuleTable(), AddinLogSink());
 }

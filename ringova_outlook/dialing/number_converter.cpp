@@ -1,7 +1,6 @@
 #include "ringova_outlook/dialing/number_converter.h"
 
 #include <cctype>
-#include <cfenv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -46,10 +45,9 @@ double LeadingNumber(std::string_view text) {
 std::optional<int> DiscardStart(std::string_view discarded) {
   double value = LeadingNumber(discarded) + 1;
   if (!std::isfinite(value)) return std::nullopt;
-  int saved = std::fegetround();
-  std::fesetround(FE_TONEAREST);  // halves go to the even neighbour
-  double rounded = std::nearbyint(value);
-  std::fesetround(saved);
+  double rounded = std::floor(value);
+  double rest = value - rounded;
+  if (rest > 0.5 || (rest == 0.5 && std::fmod(rounded, 2) != 0)) rounded += 1;  // halves to even
   if (rounded < 1 || rounded > INT_MAX) return std::nullopt;
   return static_cast<int>(rounded);
 }
@@ -63,19 +61,28 @@ std::string NumberConverter::PrepareDialNumber(std::string_view text) {
 }
 
 std::string NumberConverter::ConvertPhoneByRule(std::string_view number) {
-  std::string unchanged(number);
-  if (rules_.RuleCount() <= 0) return unchanged;
-  auto fail = [&] {
-    log_("ConvertPhoneByRule: Error - " + unchanged);
-    return unchanged;
-  };
+  if (rules_.RuleCount() <= 0) return std::string(number);
+  std::optional<std::string> result;
+  try {
+    result = Convert(number);
+  } catch (...) {
+    result.reset();
+  }
+  if (!result) {
+    log_("ConvertPhoneByRule: Error - " + std::string(number));
+    return std::string(number);
+  }
+  return *result;
+}
+
+std::optional<std::string> NumberConverter::Convert(std::string_view number) {
   MatchResult match = matcher_.GetBestMatching(number, rules_.Rules());
-  if (!match.ok) return fail();
-  if (match.position <= 0) return unchanged;
-  if (match.position > rules_.RuleCount()) return fail();
+  if (!match.ok) return std::nullopt;
+  if (match.position <= 0) return std::string(number);
+  if (match.position > rules_.RuleCount()) return std::nullopt;
   const DialRule& rule = rules_.Rules()[static_cast<size_t>(match.position - 1)];
   std::optional<int> start = DiscardStart(rule.Discarded);
-  if (!start) return fail();
+  if (!start) return std::nullopt;
   size_t from = static_cast<size_t>(*start - 1);
   std::string result = rule.Prefix;
   if (from < number.size()) result += number.substr(from);

@@ -30,6 +30,9 @@ class NumberConverter {
   std::string ConvertPhoneByRule(std::string_view number);
 
  private:
+  // The converted number; nothing on a failure.
+  std::optional<std::string> Convert(std::string_view number);
+
   const RuleTable& rules_;
   RuleMatcher& matcher_;
   LogSink log_;
