@@ -72,7 +72,8 @@ TEST_F(KestrixLibraryTest, TheMostSpecificRuleWinsThenTheEarlier) {
 
 TEST(KestrixLoadTest, TheBareNameIsFoundBesideTheProgram) {
   KestrixLibrary library;
-  MatchResult r = library.GetBestMatching("100", {{"2XX", "", "", "", ""}, {"1XX", "", "", "", ""}});
+  MatchResult r =
+      library.GetBestMatching("100", {{"2XX", "", "", "", ""}, {"1XX", "", "", "", ""}});
   EXPECT_TRUE(r.ok) << r.error;
   EXPECT_EQ(r.position, 2);
 }
