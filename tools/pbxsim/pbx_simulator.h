@@ -134,8 +134,10 @@ class PbxSimulator {
   std::optional<std::string> file(std::string_view extension, std::string_view name) const;
   std::optional<OfferDecision> decision(CallId callId) const;
 
- private:
+  // The engine; defined inside the simulator's own sources.
   class Impl;
+
+ private:
   std::unique_ptr<Impl> impl_;
 };
 
