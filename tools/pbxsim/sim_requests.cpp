@@ -78,13 +78,13 @@ class RequestHandler : public NullSessionCallbacks {
 
   void onCloseCall(CallId callId) override {
     plainAnswer();
-    sim_.endCall(callId);
+    if (ownCall(callId) != sim_.calls_.end()) sim_.endCall(callId);
   }
 
   void onTransferCall(CallId callId, const PartyAddress&) override {
     plainAnswer();
     // The call now belongs to the target: this side's leg ends.
-    if (auto found = sim_.calls_.find(callId); found != sim_.calls_.end()) {
+    if (auto found = ownCall(callId); found != sim_.calls_.end()) {
       const int connection = found->second.connection;
       unlink(callId);
       sim_.calls_.erase(found);
@@ -94,8 +94,8 @@ class RequestHandler : public NullSessionCallbacks {
 
   void onJoinCalls(CallId callId, CallId otherCallId) override {
     plainAnswer();
-    auto first = sim_.calls_.find(callId);
-    auto second = sim_.calls_.find(otherCallId);
+    auto first = ownCall(callId);
+    auto second = ownCall(otherCallId);
     if (first == sim_.calls_.end() || second == sim_.calls_.end() || callId == otherCallId) return;
     unlink(callId);
     unlink(otherCallId);
@@ -105,7 +105,7 @@ class RequestHandler : public NullSessionCallbacks {
 
   void onUnjoinCalls(CallId callId, CallId) override {
     plainAnswer();
-    unlink(callId);
+    if (ownCall(callId) != sim_.calls_.end()) unlink(callId);
   }
 
   void onPlayMessage(CallId callId, const std::string& fileName, int32_t count) override {
@@ -126,7 +126,7 @@ class RequestHandler : public NullSessionCallbacks {
   }
 
   void onEnableDtmfDetection(CallId callId, bool enable) override {
-    if (auto found = sim_.calls_.find(callId); found != sim_.calls_.end()) {
+    if (auto found = ownCall(callId); found != sim_.calls_.end()) {
       found->second.dtmfDetection = enable;
     }
   }
@@ -208,6 +208,15 @@ class RequestHandler : public NullSessionCallbacks {
       conn_.extension = user->extension;
     }
     finish(*response);
+  }
+
+  // The call when it belongs to this connection; another connection's calls are not its to touch.
+  std::map<CallId, sim::Call>::iterator ownCall(CallId callId) {
+    auto found = sim_.calls_.find(callId);
+    if (found != sim_.calls_.end() && found->second.connection != conn_.id) {
+      return sim_.calls_.end();
+    }
+    return found;
   }
 
   void unlink(CallId callId) {
