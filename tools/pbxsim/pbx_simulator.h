@@ -15,7 +15,8 @@
 //   dtmf CALLID DIGIT                   "dtmfdigitdetected"
 //   mail EXT FROM DURATION MAILID       "mailarrived" to voice-mail subscribers of EXT
 //   cdr FROM TO DURATION [stats]        "cdrarrived" to CDR subscribers (with statistics)
-//   dialog EXT CALLID DLGSTATE [REMOTE] "dlgarrived" to dialog subscribers of EXT
+//   dialog EXT CALLID DLGSTATE [REMOTE] "dlgarrived" to dialog subscribers of EXT (REMOTE: the
+//                                       rest of the line, a name-address)
 //   presence EXT 0|1                    "prsarrived" to presence subscribers of EXT
 //   extlist                             "extlistarrived" (the user table) to its subscribers
 //   originate EXT FROM TO PATTERN       "calloriginated" to call-request subscribers

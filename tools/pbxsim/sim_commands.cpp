@@ -225,7 +225,7 @@ Outcome runDialog(Sim& sim, Request& request) {
   DialogRecord dialog;
   dialog.callId = *callId;
   dialog.local = {"", request.words[1], "pbxsim", ""};
-  const std::string remote = request.words.size() > 4 ? request.words[4] : "200@pbxsim";
+  const std::string remote = request.rest.empty() ? "200@pbxsim" : request.rest;
   if (!splitNameAddress(remote, dialog.remote.displayName, dialog.remote.user, dialog.remote.host,
                         dialog.remote.port)) {
     return Outcome::failure("bad remote name-address");
@@ -427,7 +427,7 @@ constexpr CommandSpec kCommands[] = {
     {"dtmf", 3, 3, 0, runDtmf},
     {"mail", 5, 5, 0, runMail},
     {"cdr", 4, 5, 0, runCdr},
-    {"dialog", 4, 5, 0, runDialog},
+    {"dialog", 4, 4, 4, runDialog},
     {"presence", 3, 3, 0, runPresence},
     {"extlist", 1, 1, 0, runExtList},
     {"originate", 5, 5, 0, runOriginate},
