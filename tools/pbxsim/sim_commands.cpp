@@ -19,7 +19,7 @@ using sim::Connection;
 namespace {
 
 constexpr std::size_t kMaxGarbage = 16u << 20;
-constexpr long long kMaxFlood = 1000000;
+constexpr long long kMaxFlood = 100000;
 
 struct Outcome {
   Json json = Json::object();

@@ -111,6 +111,7 @@ class PbxSimulator::Impl {
   std::atomic<bool> running_{false};
   int nextConnection_ = 1;
   Clock::time_point startedAt_;
+  std::string readBuffer_;
   FILE* traceFile_ = nullptr;
   bool ownsTraceFile_ = false;
 
