@@ -253,7 +253,8 @@ void PbxSimulator::Impl::flush(Connection& conn) {
   while (conn.outSent < conn.out.size()) {
     const char* data = conn.out.data() + conn.outSent;
     const std::size_t length = conn.out.size() - conn.outSent;
-    const int sent = conn.tls ? conn.tls->write(data, length) : conn.socket.Send(data, length, 0, 0);
+    const int sent =
+        conn.tls ? conn.tls->write(data, length) : conn.socket.Send(data, length, 0, 0);
     if (sent < 0) {
       drop(conn, "write failed");
       return;
@@ -442,13 +443,27 @@ void PbxSimulator::Impl::runTimers() {
 
 PbxSimulator::PbxSimulator(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 PbxSimulator::~PbxSimulator() = default;
-bool PbxSimulator::start() { return impl_->start(); }
-void PbxSimulator::stop() { impl_->stop(); }
-std::uint16_t PbxSimulator::port() const { return impl_->port; }
-const std::string& PbxSimulator::error() const { return impl_->error; }
-std::string PbxSimulator::command(std::string_view line) { return impl_->command(line); }
-void PbxSimulator::wake() { impl_->wake(); }
-PbxSimulator::Counters PbxSimulator::counters() const { return impl_->counters(); }
+bool PbxSimulator::start() {
+  return impl_->start();
+}
+void PbxSimulator::stop() {
+  impl_->stop();
+}
+std::uint16_t PbxSimulator::port() const {
+  return impl_->port;
+}
+const std::string& PbxSimulator::error() const {
+  return impl_->error;
+}
+std::string PbxSimulator::command(std::string_view line) {
+  return impl_->command(line);
+}
+void PbxSimulator::wake() {
+  impl_->wake();
+}
+PbxSimulator::Counters PbxSimulator::counters() const {
+  return impl_->counters();
+}
 
 bool PbxSimulator::waitUntil(const std::function<bool(const Counters&)>& done,
                              std::chrono::milliseconds limit) const {

@@ -63,7 +63,7 @@ class PbxSimulator {
   using Clock = std::chrono::steady_clock;
 
   struct Options {
-    std::uint16_t port = 0;  // 0: a free port
+    std::uint16_t port = 0;   // 0: a free port
     std::string tlsCertFile;  // both set: TLS server mode
     std::string tlsKeyFile;
     std::vector<SimUser> users;  // empty: one user 101 with password "secret"
@@ -82,14 +82,14 @@ class PbxSimulator {
 
   // What has happened so far; message counts are over all connections.
   struct Counters {
-    std::size_t connections = 0;     // accepted so far
+    std::size_t connections = 0;  // accepted so far
     std::size_t openConnections = 0;
-    std::size_t messagesIn = 0;      // framed messages received
-    std::size_t messagesOut = 0;     // messages written (handshake bytes not counted)
+    std::size_t messagesIn = 0;               // framed messages received
+    std::size_t messagesOut = 0;              // messages written (handshake bytes not counted)
     std::vector<std::size_t> receivedByType;  // per method type of requests received (0 to 42)
     std::vector<std::size_t> sentByType;      // per method type of requests sent (notifications)
-    std::size_t responsesIn = 0;     // answers from the peer to what the simulator sent
-    std::size_t dropped = 0;         // connections dropped for oversized or endless input
+    std::size_t responsesIn = 0;              // answers from the peer to what the simulator sent
+    std::size_t dropped = 0;                  // connections dropped for oversized or endless input
   };
 
   // The control's answer to an offered call.
@@ -129,7 +129,8 @@ class PbxSimulator {
   bool waitForReceived(int type, std::size_t count = 1,
                        std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
   // Waits until `count` messages have been written in all.
-  bool waitForSent(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
+  bool waitForSent(std::size_t count,
+                   std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
 
   // A stored prompt file (extension, name) or configuration file (extension empty).
   std::optional<std::string> file(std::string_view extension, std::string_view name) const;

@@ -53,9 +53,8 @@ struct CommandSpec {
 };
 
 std::optional<CallId> callIdArg(const std::string& text) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      })) {
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return std::nullopt;
   }
   return parseId(text);
@@ -179,9 +178,9 @@ Outcome runMail(Sim& sim, Request& request) {
   return notifySubscribers(
       sim, kSubscribeVoiceMail, &request.words[1],
       [&](XmlRpcRequestMethod& message, CallId subscriptionId) {
-        return static_cast<MailArrivedMethod&>(message).setMail(
-            subscriptionId, from, time, static_cast<int32_t>(*duration),
-            static_cast<int32_t>(*mailId));
+        return static_cast<MailArrivedMethod&>(message).setMail(subscriptionId, from, time,
+                                                                static_cast<int32_t>(*duration),
+                                                                static_cast<int32_t>(*mailId));
       },
       kMailArrived);
 }
@@ -202,12 +201,23 @@ Outcome runCdr(Sim& sim, Request& request) {
   record.authenticatedBy = "pbxsim";
   std::optional<CdrStatistics> statistics;
   if (withStatistics) {
-    statistics = CdrStatistics{.rtpTxPackets = 1500, .rtpTxCodec = "PCMA", .rtpTxPacketSize = 160,
-                               .rtpRxPackets = 1498, .rtpRxCodec = "PCMA", .rtpRxPacketSize = 160,
-                               .rtpRxLost = 2, .rtpRxJitter = 3, .rtpRxMaxDelay = 40,
-                               .rtpDelayIncCount = 1, .rtpDelayDecCount = 1, .faxTxPackets = 0,
-                               .faxTxDuplicatePackets = 0, .faxRxPackets = 0, .faxRxLost = 0,
-                               .faxRxBad = 0, .faxRxDuplicatePackets = 0};
+    statistics = CdrStatistics{.rtpTxPackets = 1500,
+                               .rtpTxCodec = "PCMA",
+                               .rtpTxPacketSize = 160,
+                               .rtpRxPackets = 1498,
+                               .rtpRxCodec = "PCMA",
+                               .rtpRxPacketSize = 160,
+                               .rtpRxLost = 2,
+                               .rtpRxJitter = 3,
+                               .rtpRxMaxDelay = 40,
+                               .rtpDelayIncCount = 1,
+                               .rtpDelayDecCount = 1,
+                               .faxTxPackets = 0,
+                               .faxTxDuplicatePackets = 0,
+                               .faxRxPackets = 0,
+                               .faxRxLost = 0,
+                               .faxRxBad = 0,
+                               .faxRxDuplicatePackets = 0};
   }
   return notifySubscribers(
       sim, kSubscribeCdr, nullptr,
@@ -474,8 +484,8 @@ std::string PbxSimulator::Impl::runCommand(std::string_view line) {
       if (targetId) {
         request.targetGiven = true;
         request.target = connection(*targetId);
-        if (request.target == nullptr) outcome = Outcome::failure("no connection " +
-                                                                  std::to_string(*targetId));
+        if (request.target == nullptr)
+          outcome = Outcome::failure("no connection " + std::to_string(*targetId));
       } else {
         for (auto it = connections_.rbegin(); it != connections_.rend(); ++it) {
           if (!it->second->closing) {

@@ -67,10 +67,10 @@ class PbxSimulator::Impl {
   std::map<CallId, sim::Call> calls_;
   std::map<CallId, sim::Prompt> prompts_;
   std::map<CallId, sim::Offer> offers_;
-  std::map<CallId, int> originations_;  // call request -> connection
+  std::map<CallId, int> originations_;                                // call request -> connection
   std::map<std::pair<std::string, std::string>, std::string> files_;  // (extension, name)
-  std::map<std::string, int> incomingHandlers_;                         // extension -> connection
-  std::map<int, std::pair<int, std::string>> faults_;                   // type -> code, text
+  std::map<std::string, int> incomingHandlers_;                       // extension -> connection
+  std::map<int, std::pair<int, std::string>> faults_;                 // type -> code, text
   bool stalled_ = false;
   std::mt19937 random_{20261209};
   Counters counters_;

@@ -31,7 +31,9 @@ std::string padded(std::string_view text) {
   return out;
 }
 
-bool isUpload(int type) { return type == kBeginFileTransfer || type == kConfigurationUpdate; }
+bool isUpload(int type) {
+  return type == kBeginFileTransfer || type == kConfigurationUpdate;
+}
 
 // Hands each request's values to the simulator; one object per request.
 class RequestHandler : public NullSessionCallbacks {
@@ -172,8 +174,7 @@ class RequestHandler : public NullSessionCallbacks {
     beginUpload(requestId, kBeginFileTransfer, extension, fileName, size);
   }
 
-  void onConfigurationUpdate(CallId requestId, const std::string& fileName,
-                             int32_t size) override {
+  void onConfigurationUpdate(CallId requestId, const std::string& fileName, int32_t size) override {
     beginUpload(requestId, kConfigurationUpdate, {}, fileName, size);
   }
 
@@ -238,8 +239,8 @@ class RequestHandler : public NullSessionCallbacks {
       sim_.send(conn_, refused);
       return;
     }
-    conn_.upload = sim::Upload{requestId, type, extension, fileName,
-                               static_cast<std::size_t>(size), {}};
+    conn_.upload =
+        sim::Upload{requestId, type, extension, fileName, static_cast<std::size_t>(size), {}};
     sim_.sendBytes(conn_, padded("OK"), "handshake", true);
   }
 
@@ -295,7 +296,8 @@ std::size_t PbxSimulator::Impl::feedUpload(Connection& conn, std::string_view by
   std::size_t chunksDone = after / sim::kUploadChunk;
   if (after == upload.size && after % sim::kUploadChunk != 0) ++chunksDone;
   std::size_t chunksBefore = before / sim::kUploadChunk;
-  for (std::size_t i = chunksBefore; i < chunksDone; ++i) sendBytes(conn, padded("ACK"), "ack", true);
+  for (std::size_t i = chunksBefore; i < chunksDone; ++i)
+    sendBytes(conn, padded("ACK"), "ack", true);
   if (after == upload.size) {
     files_[{upload.extension, upload.name}] = std::move(upload.data);
     IdFlagResponseMethod response(upload.type);

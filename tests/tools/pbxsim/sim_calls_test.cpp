@@ -127,7 +127,8 @@ TEST_F(SimCallTest, CreatedCallRingsAndIsAnsweredAfterTheDelay) {
   ASSERT_TRUE(placeCall(*c, 42, "pbx:101"));
   Recorder recorder;
   collect(*c, recorder, 2);
-  EXPECT_THAT(recorder.states, ::testing::ElementsAre(StateReport{42, 0, 0}, StateReport{42, 1, 0}));
+  EXPECT_THAT(recorder.states,
+              ::testing::ElementsAre(StateReport{42, 0, 0}, StateReport{42, 1, 0}));
   EXPECT_FALSE(c->next(50ms)) << "answered before the delay";
   advance(500ms);
   collect(*c, recorder, 1);
@@ -146,9 +147,8 @@ TEST_F(SimCallTest, BusyAndUnknownCalleesFail) {
   collect(*c, recorder, 2);
   ASSERT_TRUE(placeCall(*c, 2, "tel:666"));
   collect(*c, recorder, 2);
-  EXPECT_THAT(recorder.states,
-              ::testing::ElementsAre(StateReport{1, 0, 0}, StateReport{1, 6, 0},
-                                     StateReport{2, 0, 0}, StateReport{2, 6, 1}));
+  EXPECT_THAT(recorder.states, ::testing::ElementsAre(StateReport{1, 0, 0}, StateReport{1, 6, 0},
+                                                      StateReport{2, 0, 0}, StateReport{2, 6, 1}));
 }
 
 TEST_F(SimCallTest, ClosingAJoinedCallEndsBothLegs) {

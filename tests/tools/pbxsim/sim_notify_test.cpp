@@ -108,7 +108,8 @@ TEST_F(SimOfferTest, AcceptUnderRemoteControlReportsTheCall) {
   accept.setAccept(id, "", "", true);
   ASSERT_TRUE(c->send(accept));
   for (int i = 0; i < 2; ++i) c->nextCall()->dispatch(recorder);
-  EXPECT_THAT(recorder.states, ::testing::ElementsAre(std::make_pair(id, 1), std::make_pair(id, 2)));
+  EXPECT_THAT(recorder.states,
+              ::testing::ElementsAre(std::make_pair(id, 1), std::make_pair(id, 2)));
   auto decision = sim_->decision(id);
   ASSERT_TRUE(decision);
   EXPECT_EQ(decision->kind, PbxSimulator::OfferDecision::kAccept);

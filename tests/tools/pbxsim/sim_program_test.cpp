@@ -20,11 +20,11 @@ TEST(SimOptionsTest, FlagsFillTheOptions) {
   PbxSimulator::Options options;
   bool help = true;
   std::string error;
-  ASSERT_TRUE(parseSimArguments({"--port", "5060", "--user", "ann:pw:201:Ann:ann@h:5061",
-                                 "--user", "bob:x", "--answer-delay", "0", "--prompt-ms", "20",
-                                 "--busy", "555", "--unknown", "666", "--version", "V-6.0.1-X",
-                                 "--trace", "-"},
-                                options, help, error))
+  ASSERT_TRUE(
+      parseSimArguments({"--port", "5060", "--user", "ann:pw:201:Ann:ann@h:5061", "--user", "bob:x",
+                         "--answer-delay", "0", "--prompt-ms", "20", "--busy", "555", "--unknown",
+                         "666", "--version", "V-6.0.1-X", "--trace", "-"},
+                        options, help, error))
       << error;
   EXPECT_FALSE(help);
   EXPECT_EQ(options.port, 5060);
@@ -70,9 +70,9 @@ TEST(SimCommandTest, MalformedCommandsFailWithoutEffect) {
   PbxSimulator sim({});
   EXPECT_THAT(sim.command("status"), HasSubstr("not running"));
   ASSERT_TRUE(sim.start()) << sim.error();
-  for (const char* line : {"", "nonsense", "state", "state x 1", "garbage -1", "flood many",
-                           "stall maybe", "presence 101 7", "@0 close", "@x close", "offer a",
-                           "close", "endless", "dtmf 1 12"}) {
+  for (const char* line :
+       {"", "nonsense", "state", "state x 1", "garbage -1", "flood many", "stall maybe",
+        "presence 101 7", "@0 close", "@x close", "offer a", "close", "endless", "dtmf 1 12"}) {
     EXPECT_THAT(sim.command(line), HasSubstr("\"ok\":false")) << line;
   }
   EXPECT_THAT(sim.command("status"), HasSubstr("\"connections\":[]"));
@@ -105,8 +105,10 @@ TEST(SimTlsTest, LoginOverTls) {
   std::filesystem::create_directories(dir);
   const std::string cert = (dir / "cert.pem").string();
   const std::string key = (dir / "key.pem").string();
-  const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
-                           "-keyout '" + key + "' -out '" + cert + "' >/dev/null 2>&1";
+  const std::string make =
+      "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+      "-keyout '" +
+      key + "' -out '" + cert + "' >/dev/null 2>&1";
   if (std::system(make.c_str()) != 0) GTEST_SKIP() << "openssl cannot make a test certificate";
 
   PbxSimulator::Options bad;
