@@ -74,7 +74,8 @@ class PbxSimulator {
     std::vector<std::string> busy;     // callee numbers that are busy
     std::vector<std::string> unknown;  // callee numbers that do not exist
     std::string traceFile;             // "-": stderr; empty: no trace file
-    // One JSON line per message in either direction (without "\n"); runs on the simulator thread.
+    // One JSON line per message in either direction (without "\n"); runs on the simulator thread
+    // and must not call back into the simulator.
     std::function<void(const std::string&)> trace;
     // The time the timers run on; tests may drive it (then call wake() after moving it).
     std::function<Clock::time_point()> now;

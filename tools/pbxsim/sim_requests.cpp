@@ -324,7 +324,7 @@ void PbxSimulator::Impl::handleAnswer(Connection& conn, const std::string& text)
         case CallArrivedResponseMethod::kAccept:
           decision.kind = OfferDecision::kAccept;
           decision.remoteControl = offerReply.remoteControl();
-          if (decision.remoteControl) placeCall(conn.id, callId, conn.extension, false);
+          if (decision.remoteControl) placeCall(conn.id, callId, {}, false);
           break;
         case CallArrivedResponseMethod::kDecline:
           decision.kind = OfferDecision::kDecline;

@@ -152,6 +152,7 @@ TEST_F(SimFaultTest, TraceHasOneLinePerMessageInEitherDirection) {
   start(options);
   auto c = client();
   ASSERT_NE(systemInfo(*c, 4), nullptr);
+  sim_->stop();  // the callback writes into this test's locals
   std::lock_guard lock(mutex);
   std::vector<std::string> seen;
   for (const auto& line : lines) {
