@@ -31,10 +31,17 @@
 // reports 3 for it. An offered call accepted under remote control becomes a call of the
 // connection (1 at once, 2 after the answer delay); declined or redirected, the offer ends.
 //
+// Login: until a connection has logged in ("authenticate" or "sauthenticate"), every other
+// request is answered with fault 2 "Not logged in".
+//
 // Upload handshake: after "beginfiletransfer" / "configurationupdate" the simulator writes "OK"
 // and, for each chunk of up to 1024 bytes received, an acknowledgement; then the response. Each
 // of these is padded with zero bytes to 32, so a peer reading up to 32 bytes never takes bytes
-// of the response.
+// of the response. An upload that is refused (over 16 MiB, a configured fault, not logged in)
+// gets "NO", padded likewise, before its answer.
+//
+// Bad input: a message that is neither a known call nor an answer gets the unknown-method fault;
+// a client that sends 16 MiB without a terminator is dropped. Answers to nothing are ignored.
 
 #include <chrono>
 #include <cstddef>
@@ -87,8 +94,8 @@ class PbxSimulator {
     std::size_t openConnections = 0;
     std::size_t messagesIn = 0;               // framed messages received
     std::size_t messagesOut = 0;              // messages written (handshake bytes not counted)
-    std::vector<std::size_t> receivedByType;  // per method type of requests received (0 to 42)
-    std::vector<std::size_t> sentByType;      // per method type of requests sent (notifications)
+    std::vector<std::size_t> receivedByType;  // requests received, indexed by method type
+    std::vector<std::size_t> sentByType;      // requests (notifications) sent, by method type
     std::size_t responsesIn = 0;              // answers from the peer to what the simulator sent
     std::size_t dropped = 0;                  // connections dropped for oversized or endless input
   };

@@ -4,6 +4,7 @@
 
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <random>
 
 #include "telvane/protocol/call_control.h"
 #include "telvane/protocol/call_events.h"
@@ -163,6 +164,41 @@ TEST_F(SimFaultTest, TraceHasOneLinePerMessageInEitherDirection) {
   EXPECT_THAT(seen, ::testing::ElementsAre("in connected", "in call", "out response", "in call",
                                            "out response"));
   EXPECT_EQ(lines[3]["methodName"], "Services.SystemService.getsysteminfo");
+}
+
+TEST_F(SimFaultTest, RandomStreamsNeverBreakTheSimulator) {
+  start();
+  std::mt19937 random(7);
+  std::string valid;
+  {
+    GetSystemInfoMethod info;
+    info.setRequestId(1);
+    info.serialize(valid);
+  }
+  for (int round = 0; round < 20; ++round) {
+    auto c = client();
+    std::string soup;
+    for (int piece = 0; piece < 50; ++piece) {
+      switch (random() % 4) {
+        case 0:  // random bytes
+          for (int i = random() % 200; i > 0; --i) soup += static_cast<char>(random());
+          break;
+        case 1:  // a cut-off piece of a real message
+          soup += valid.substr(random() % valid.size(), random() % valid.size());
+          break;
+        case 2:
+          soup += "\r\n\r\n";
+          break;
+        default:
+          soup += "<methodCall><methodName>Services.SystemService.beginfiletransfer</methodName>";
+      }
+    }
+    c->sendBytes(soup);
+  }
+  auto last = client();
+  auto answer = systemInfo(*last, 9);
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer->idNumber(), 9u);
 }
 
 }  // namespace
