@@ -67,8 +67,7 @@ bool GetSystemInfoResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool GetSystemInfoResponseMethod::serializeResults(std::string& out) const {
-  return id_ != nullptr && writeParam(out, *id_) &&
-         writeParam(out, XmlRpcValueString(uniqueId_)) &&
+  return id_ != nullptr && writeParam(out, *id_) && writeParam(out, XmlRpcValueString(uniqueId_)) &&
          writeParam(out, XmlRpcValueString(version_));
 }
 
@@ -82,19 +81,23 @@ bool GetFilesResponseMethod::parseParams(XMLNavigator& nav) {
   if (!readTypedResults(nav, kFilesResults, results)) return false;
   setIdValue(takeId(results[0]));
   fileNames_.clear();
-  for (const auto& item : static_cast<const XmlRpcValueArray&>(*results[1]).items()) {
-    if (item->type() == kXmlRpcString) fileNames_.push_back(textOf(*item));
+  const auto& items = static_cast<const XmlRpcValueArray&>(*results[1]).items();
+  fileNames_.reserve(items.size());
+  for (const auto& item : items) {
+    // The parsed values are ours to take apart.
+    if (item->type() == kXmlRpcString) {
+      fileNames_.push_back(std::move(static_cast<XmlRpcValueString&>(*item).mutableValue()));
+    }
   }
   return true;
 }
 
 bool GetFilesResponseMethod::serializeResults(std::string& out) const {
   if (id_ == nullptr || !writeParam(out, *id_)) return false;
-  XmlRpcValueArray list;
-  for (const std::string& name : fileNames_) {
-    list.append(std::make_unique<XmlRpcValueString>(name));
-  }
-  return writeParam(out, list);
+  out.append("<param>\r\n");
+  serializeStringArray(out, fileNames_);
+  out.append("</param>\r\n");
+  return true;
 }
 
 void IdFlagResponseMethod::setResult(CallId requestId, bool flag) {

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "telvane/xml/xml_navigator.h"
+#include "telvane/xml/xml_scanner.h"
 #include "telvane/xmlrpc/ascii.h"
 #include "telvane/xmlrpc/xmlrpc_escape.h"
 
@@ -118,19 +120,44 @@ bool XmlRpcValueString::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueString::parse(XMLNavigator& nav) {
-  nav.readText(value_);  // no text keeps the stored text
-  unescapeInPlace(value_);
+  std::string_view raw;
+  if (!nav.readRawText(raw)) {
+    unescapeInPlace(value_);  // no text keeps the stored text
+  } else if (std::memchr(raw.data(), '\r', raw.size()) == nullptr) {
+    assignUnescaped(value_, raw);  // decoded straight from the document
+  } else {
+    value_.clear();
+    appendFoldedLineEnds(value_, raw);
+    unescapeInPlace(value_);
+  }
   nav.skipElement();
   return true;
 }
 
+namespace {
+constexpr std::string_view kDataOpen = "<data>\r\n";
+constexpr std::string_view kDataClose = "</data>";
+}  // namespace
+
 bool XmlRpcValueArray::serializeContent(std::string& out) const {
-  out.append("<data>\r\n");
+  out.append(kDataOpen);
   for (const auto& item : items_) {
     if (!item->serialize(out)) return false;
   }
-  out.append("</data>");
+  out.append(kDataClose);
   return true;
+}
+
+void serializeStringArray(std::string& out, std::span<const std::string> items) {
+  const std::string_view array = xmlRpcTypeName(kXmlRpcArray);
+  const std::string_view string = xmlRpcTypeName(kXmlRpcString);
+  out.append("<value><").append(array).append(">").append(kDataOpen);
+  for (const std::string& item : items) {
+    out.append("<value><").append(string).push_back('>');
+    appendEscaped(out, item);
+    out.append("</").append(string).append("></value>\r\n");
+  }
+  out.append(kDataClose).append("</").append(array).append("></value>\r\n");
 }
 
 bool XmlRpcValueArray::parse(XMLNavigator& nav) {

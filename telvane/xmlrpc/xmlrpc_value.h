@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -177,6 +178,9 @@ class XmlRpcValueStruct : public XmlRpcValue {
  private:
   std::vector<Member> members_;
 };
+
+// Appends what an XmlRpcValueArray of XmlRpcValueString items would write, without making them.
+void serializeStringArray(std::string& out, std::span<const std::string> items);
 
 // A new empty value for a type name (ignoring case; "i4" also gives an int), or null.
 std::unique_ptr<XmlRpcValue> createValue(std::string_view typeName);
