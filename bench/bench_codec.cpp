@@ -2,7 +2,7 @@
 // 1 MiB string's parse against a plain copy of the same bytes.
 //
 //   bench_codec [benchmark flags]   runs the benchmarks
-//   bench_codec --texts DIR         writes the wire texts (for the Python peer) and exits
+//   bench_codec --texts DIR         writes the peers' texts (for the Python peer) and exits
 #include <benchmark/benchmark.h>
 #include <xmlrpc-c/base.h>
 
@@ -200,7 +200,7 @@ std::function<void(std::string&)> peerSerializer(const Message& m) {
 bool writeTexts(const std::vector<Message>& list, const std::string& dir) {
   for (const Message& m : list) {
     std::ofstream file(dir + "/" + m.key + ".xml", std::ios::binary);
-    file << m.text;
+    file << m.peerText;
     if (!file) return false;
   }
   return true;
