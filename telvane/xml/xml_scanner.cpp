@@ -298,6 +298,23 @@ bool XMLScanner::readStartTag() {
     moveToNextLessThan();
     return true;
   }
+  if (pos_ != end_ && *pos_ == '>') {
+    ++pos_;  // the usual tag: a name and no attributes
+  } else if (!readTagRest(element)) {
+    return true;  // abandoned: reported, and not opened
+  }
+  element.isRoot = open_ == 0;
+  bool finished = false;
+  if (element.isEmpty) {
+    finished = element.isRoot;  // popped at once: open_ stays
+  } else {
+    ++open_;
+  }
+  doc_->startElement(element);
+  return !finished;
+}
+
+bool XMLScanner::readTagRest(XMLElement& element) {
   skipWhitespace();
   for (;;) {
     int c = peek();
@@ -331,7 +348,7 @@ bool XMLScanner::readStartTag() {
     if (!readName(name_)) {
       err_->error(kXmlExpectedAttributeName);
       skipThrough(">");
-      return true;
+      return false;
     }
     if (element.attributes.find(name_) != nullptr) {
       err_->error(kXmlDuplicateAttribute);
@@ -341,26 +358,18 @@ bool XMLScanner::readStartTag() {
     if (peek() != '=') {
       err_->error(kXmlExpectedEqualSign);
       skipThrough(">");
-      return true;
+      return false;
     }
     next();
     skipWhitespace();
     if (!readAttributeValue(value_)) {
       err_->error(kXmlExpectedAttributeValue);
       skipThrough(">");
-      return true;
+      return false;
     }
     element.attributes.append(name_, value_);
   }
-  element.isRoot = open_ == 0;
-  bool finished = false;
-  if (element.isEmpty) {
-    finished = element.isRoot;  // popped at once: open_ stays
-  } else {
-    ++open_;
-  }
-  doc_->startElement(element);
-  return !finished;
+  return true;
 }
 
 }  // namespace telvane

@@ -58,6 +58,8 @@ class XMLScanner {
   bool stepInner();
   bool readEndTag();
   bool readStartTag();
+  // The attributes and the end of a start tag after its name; false when the tag is abandoned.
+  bool readTagRest(XMLElement& element);
   XMLElement& pushElement();
 
   XMLDocHandler* doc_;
