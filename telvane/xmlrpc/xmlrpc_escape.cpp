@@ -64,19 +64,36 @@ constexpr std::uint32_t word(const char (&s)[5]) {
          std::uint32_t(std::uint8_t(s[2])) << 16 | std::uint32_t(std::uint8_t(s[3])) << 24;
 }
 
+inline std::uint32_t load32(const char* p) {
+  std::uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+
 inline char decodeAt(const char* data, std::size_t size, std::size_t& at) {
   std::size_t p = at + 1;
-  // The usual entities, with four bytes to look at, in one load.
-  if (size - p >= 4 && std::endian::native == std::endian::little) {
-    std::uint32_t w;
-    std::memcpy(&w, data + p, 4);
-    if (w != word("amp;")) {
-      const std::uint32_t three = w & 0xFFFFFFu;
-      if (three == (word("lt;?") & 0xFFFFFFu)) {
+  // The usual cases in whole words, while eight bytes are left to look at: "&amp;", "&lt;",
+  // "&gt;", or an "&" that starts none of the patterns.
+  if (size - p >= 8 && std::endian::native == std::endian::little) {
+    constexpr std::uint32_t kTwo = 0xFFFFu;
+    constexpr std::uint32_t kThree = 0xFFFFFFu;
+    std::uint32_t w = load32(data + p);
+    if (w == word("amp;")) {
+      p += 4;
+      w = load32(data + p);
+    }
+    const std::uint32_t two = w & kTwo;
+    if (w != word("amp;") && two != (word("am__") & kTwo) && two != (word("lt__") & kTwo) &&
+        two != (word("gt__") & kTwo)) {
+      at = p;
+      return '&';
+    }
+    if (p == at + 1) {
+      if ((w & kThree) == (word("lt;_") & kThree)) {
         at = p + 3;
         return '<';
       }
-      if (three == (word("gt;?") & 0xFFFFFFu)) {
+      if ((w & kThree) == (word("gt;_") & kThree)) {
         at = p + 3;
         return '>';
       }
@@ -214,9 +231,24 @@ void appendEscaped(std::string& out, std::string_view text) {
       to += kBlock;
       continue;
     }
-    // A block with markup is written byte by byte through the table, without branches: how
-    // many entities a block holds varies too much to predict.
-    for (std::size_t i = 0; i < kBlock; ++i) to += putEscaped(to, from[i]);
+    const int fewer = mask & (mask - 1);
+    if ((fewer & (fewer - 1)) == 0 && end - from >= std::ptrdiff_t(2 * kBlock)) {
+      // One or two markup characters: the plain runs around them are copied 16 bytes at a time
+      // (what lands past a run is written over next; the copies read 16 bytes ahead).
+      std::size_t done = 0;
+      for (int left = mask; left != 0; left &= left - 1) {
+        const std::size_t at = std::size_t(__builtin_ctz(unsigned(left)));
+        std::memcpy(to, from + done, kBlock);
+        to += at - done;
+        to += putEscaped(to, from[at]);
+        done = at + 1;
+      }
+      std::memcpy(to, from + done, kBlock);
+      to += kBlock - done;
+    } else {
+      // Denser markup goes byte by byte through the table, without branches.
+      for (std::size_t i = 0; i < kBlock; ++i) to += putEscaped(to, from[i]);
+    }
     from += kBlock;
   }
 #endif
