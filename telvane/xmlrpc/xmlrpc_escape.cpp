@@ -54,11 +54,7 @@ inline bool tailAt(const char* data, std::size_t size, std::size_t at, std::stri
   return size - at >= tail.size() && std::memcmp(data + at, tail.data(), tail.size()) == 0;
 }
 
-// The five passes of unescapeInPlace, fused. A pass only ever replaces an "&" and the letters
-// after it with one character, and none of its tails holds an "&", so every "&" of the input
-// meets the passes on its own, with the original letters that follow it: "amp;" runs, then
-// "lt;" or "gt;", then "amp" runs, then "lt". `at` is at the "&"; returns the decoded character
-// and moves `at` past what it stands for.
+// Four bytes as one little-endian word.
 constexpr std::uint32_t word(const char (&s)[5]) {
   return std::uint32_t(std::uint8_t(s[0])) | std::uint32_t(std::uint8_t(s[1])) << 8 |
          std::uint32_t(std::uint8_t(s[2])) << 16 | std::uint32_t(std::uint8_t(s[3])) << 24;
@@ -70,6 +66,11 @@ inline std::uint32_t load32(const char* p) {
   return w;
 }
 
+// The five passes of unescapeInPlace, fused. A pass only ever replaces an "&" and the letters
+// after it with one character, and none of its tails holds an "&", so every "&" of the input
+// meets the passes on its own, with the original letters that follow it: "amp;" runs, then
+// "lt;" or "gt;", then "amp" runs, then "lt". `at` is at the "&"; returns the decoded character
+// and moves `at` past what it stands for.
 inline char decodeAt(const char* data, std::size_t size, std::size_t& at) {
   std::size_t p = at + 1;
   // The usual cases in whole words, while eight bytes are left to look at: "&amp;", "&lt;",
