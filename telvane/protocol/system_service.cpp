@@ -2,6 +2,8 @@
 
 #include "telvane/protocol/session_callbacks.h"
 #include "telvane/protocol/struct_reading_services.h"
+#include "telvane/xml/xml_navigator.h"
+#include "telvane/xmlrpc/ascii.h"
 
 namespace telvane {
 
@@ -28,7 +30,6 @@ constexpr ParamSpec kConfigurationUpdateParams[] = {
 };
 
 constexpr int kSystemInfoResults[] = {kXmlRpcString, kXmlRpcString, kXmlRpcString};
-constexpr int kFilesResults[] = {kXmlRpcString, kXmlRpcArray};
 constexpr int kIdFlagResults[] = {kXmlRpcString, kXmlRpcBoolean};
 
 const std::string& textOf(const XmlRpcValue& value) {
@@ -67,8 +68,7 @@ bool GetSystemInfoResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool GetSystemInfoResponseMethod::serializeResults(std::string& out) const {
-  return id_ != nullptr && writeParam(out, *id_) &&
-         writeParam(out, XmlRpcValueString(uniqueId_)) &&
+  return id_ != nullptr && writeParam(out, *id_) && writeParam(out, XmlRpcValueString(uniqueId_)) &&
          writeParam(out, XmlRpcValueString(version_));
 }
 
@@ -78,23 +78,48 @@ void GetFilesResponseMethod::setResult(CallId requestId, std::vector<std::string
 }
 
 bool GetFilesResponseMethod::parseParams(XMLNavigator& nav) {
-  std::vector<std::unique_ptr<XmlRpcValue>> results;
-  if (!readTypedResults(nav, kFilesResults, results)) return false;
-  setIdValue(takeId(results[0]));
-  fileNames_.clear();
-  for (const auto& item : static_cast<const XmlRpcValueArray&>(*results[1]).items()) {
-    if (item->type() == kXmlRpcString) fileNames_.push_back(textOf(*item));
+  // readTypedResults(kFilesResults) with the list read straight into the names: an answer holds
+  // hundreds of them, and a value object per name cost more than the rest of the parse.
+  std::unique_ptr<XmlRpcValue> id;
+  std::vector<std::string> names;
+  bool haveList = false;
+  std::size_t count = 0;
+  XMLElement element;
+  while (nav.nextElement(element)) {
+    if (!equalsIgnoreCase(element.name, "param")) return false;
+    if (count == 1) {
+      if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "value") ||
+          !nav.nextElement(element)) {
+        return false;
+      }
+      if (equalsIgnoreCase(element.name, xmlRpcTypeName(kXmlRpcArray))) {
+        if (!readStringArrayItems(nav, names)) return false;
+        haveList = true;
+      } else {
+        std::unique_ptr<XmlRpcValue> other = createValue(element.name);
+        if (other == nullptr || !other->parse(nav)) return false;
+      }
+    } else {
+      std::unique_ptr<XmlRpcValue> value = readParsedValue(nav);
+      if (value == nullptr) return false;
+      if (count == 0) id = std::move(value);
+    }
+    ++count;
+    nav.skipElement();  // past "</value>"
+    nav.skipElement();  // past "</param>"
   }
+  if (count < 2 || !haveList || id->type() != kXmlRpcString) return false;
+  setIdValue(takeId(id));
+  fileNames_ = std::move(names);
   return true;
 }
 
 bool GetFilesResponseMethod::serializeResults(std::string& out) const {
   if (id_ == nullptr || !writeParam(out, *id_)) return false;
-  XmlRpcValueArray list;
-  for (const std::string& name : fileNames_) {
-    list.append(std::make_unique<XmlRpcValueString>(name));
-  }
-  return writeParam(out, list);
+  out.append("<param>\r\n");
+  serializeStringArray(out, fileNames_);
+  out.append("</param>\r\n");
+  return true;
 }
 
 void IdFlagResponseMethod::setResult(CallId requestId, bool flag) {

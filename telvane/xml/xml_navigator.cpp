@@ -79,6 +79,11 @@ bool XMLNavigator::readText(std::string& out) {
   return scanner_.readText(out);
 }
 
+bool XMLNavigator::readRawText(std::string_view& out) {
+  if (!active_) return false;
+  return scanner_.readRawText(out);
+}
+
 bool XMLNavigator::skipElement() {
   if (!more_) return false;
   depth_ = 1;
@@ -94,7 +99,10 @@ bool XMLNavigator::skipElement() {
 void XMLNavigator::startElement(const XMLElement& element) {
   if (target_ != nullptr) {
     target_->name.assign(element.name);
-    target_->attributes = element.attributes;
+    // Most tags of a message have no attributes: skip the copy then.
+    if (!element.attributes.empty() || !target_->attributes.empty()) {
+      target_->attributes = element.attributes;
+    }
     target_->isRoot = element.isRoot;
     target_->isEmpty = element.isEmpty;
     stop_ = true;

@@ -38,6 +38,9 @@ class XMLNavigator : public XMLDocHandler, public XMLErrHandler {
   virtual bool nextElement(XMLElement& out);
   // The text up to the next "<", exactly as written; false, consuming nothing, when there is none.
   virtual bool readText(std::string& out);
+  // As readText, viewing the text as written (line ends not folded) in the loaded document; the
+  // string values read their text through this.
+  virtual bool readRawText(std::string_view& out);
   // Consumes through the end tag of the innermost open element; returns whether the document
   // goes on.
   virtual bool skipElement();

@@ -33,8 +33,11 @@ inline bool isNameChar(unsigned char c) {
 constexpr std::size_t kTextReserve = 256;
 constexpr std::size_t kStackReserve = 32;
 
-// Appends [begin, end) with CR LF and lone CR folded to LF.
-void appendFolded(std::string& out, const char* begin, const char* end) {
+}  // namespace
+
+void appendFoldedLineEnds(std::string& out, std::string_view text) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
   const char* cr = static_cast<const char*>(std::memchr(begin, '\r', std::size_t(end - begin)));
   if (cr == nullptr) {
     out.append(begin, end);
@@ -51,26 +54,26 @@ void appendFolded(std::string& out, const char* begin, const char* end) {
   }
 }
 
-}  // namespace
-
 XMLScanner::XMLScanner(XMLDocHandler* docHandler, XMLErrHandler* errHandler)
     : doc_(docHandler), err_(errHandler) {}
 
 XMLScanner::~XMLScanner() = default;
 
-int XMLScanner::peek() const {
+// The reader primitives run for every byte of markup; they are kept inline.
+
+inline int XMLScanner::peek() const {
   if (pos_ == end_) return kEnd;
   unsigned char c = static_cast<unsigned char>(*pos_);
   return c == '\r' ? '\n' : c;
 }
 
-void XMLScanner::next() {
+inline void XMLScanner::next() {
   if (pos_ == end_) return;
   if (*pos_ == '\r' && pos_ + 1 < end_ && pos_[1] == '\n') ++pos_;
   ++pos_;
 }
 
-bool XMLScanner::lookingAt(std::string_view s) const {
+inline bool XMLScanner::lookingAt(std::string_view s) const {
   if (std::size_t(end_ - pos_) < s.size()) return false;
   for (std::size_t i = 0; i < s.size(); ++i) {  // markers and names are short
     if (pos_[i] != s[i]) return false;
@@ -84,16 +87,16 @@ void XMLScanner::skipThrough(std::string_view s) {
   pos_ = at == std::string_view::npos ? end_ : pos_ + at + s.size();
 }
 
-void XMLScanner::skipWhitespace() {
+inline void XMLScanner::skipWhitespace() {
   while (pos_ != end_ && isSpace(static_cast<unsigned char>(*pos_))) ++pos_;
 }
 
-void XMLScanner::moveToNextLessThan() {
+inline void XMLScanner::moveToNextLessThan() {
   const void* lt = std::memchr(pos_, '<', std::size_t(end_ - pos_));
   pos_ = lt == nullptr ? end_ : static_cast<const char*>(lt);
 }
 
-bool XMLScanner::readName(std::string& out) {
+inline bool XMLScanner::readName(std::string& out) {
   const char* start = pos_;
   while (pos_ != end_ && isNameChar(static_cast<unsigned char>(*pos_))) ++pos_;
   out.assign(start, pos_);
@@ -103,13 +106,21 @@ bool XMLScanner::readName(std::string& out) {
 void XMLScanner::appendTextTo(std::string& out) {
   const char* start = pos_;
   moveToNextLessThan();
-  appendFolded(out, start, pos_);
+  appendFoldedLineEnds(out, std::string_view(start, std::size_t(pos_ - start)));
 }
 
 bool XMLScanner::readText(std::string& out) {
   if (pos_ == end_ || *pos_ == '<') return false;
   out.clear();
   appendTextTo(out);
+  return true;
+}
+
+bool XMLScanner::readRawText(std::string_view& out) {
+  if (pos_ == end_ || *pos_ == '<') return false;
+  const char* start = pos_;
+  moveToNextLessThan();
+  out = std::string_view(start, std::size_t(pos_ - start));
   return true;
 }
 
@@ -215,7 +226,7 @@ bool XMLScanner::stepInner() {
     } else {
       text_.clear();
       if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
-      appendFolded(text_, start, pos_);
+      appendFoldedLineEnds(text_, raw);
       doc_->characters(text_);
     }
     return true;
@@ -287,6 +298,23 @@ bool XMLScanner::readStartTag() {
     moveToNextLessThan();
     return true;
   }
+  if (pos_ != end_ && *pos_ == '>') {
+    ++pos_;  // the usual tag: a name and no attributes
+  } else if (!readTagRest(element)) {
+    return true;  // abandoned: reported, and not opened
+  }
+  element.isRoot = open_ == 0;
+  bool finished = false;
+  if (element.isEmpty) {
+    finished = element.isRoot;  // popped at once: open_ stays
+  } else {
+    ++open_;
+  }
+  doc_->startElement(element);
+  return !finished;
+}
+
+bool XMLScanner::readTagRest(XMLElement& element) {
   skipWhitespace();
   for (;;) {
     int c = peek();
@@ -320,7 +348,7 @@ bool XMLScanner::readStartTag() {
     if (!readName(name_)) {
       err_->error(kXmlExpectedAttributeName);
       skipThrough(">");
-      return true;
+      return false;
     }
     if (element.attributes.find(name_) != nullptr) {
       err_->error(kXmlDuplicateAttribute);
@@ -330,26 +358,18 @@ bool XMLScanner::readStartTag() {
     if (peek() != '=') {
       err_->error(kXmlExpectedEqualSign);
       skipThrough(">");
-      return true;
+      return false;
     }
     next();
     skipWhitespace();
     if (!readAttributeValue(value_)) {
       err_->error(kXmlExpectedAttributeValue);
       skipThrough(">");
-      return true;
+      return false;
     }
     element.attributes.append(name_, value_);
   }
-  element.isRoot = open_ == 0;
-  bool finished = false;
-  if (element.isEmpty) {
-    finished = element.isRoot;  // popped at once: open_ stays
-  } else {
-    ++open_;
-  }
-  doc_->startElement(element);
-  return !finished;
+  return true;
 }
 
 }  // namespace telvane

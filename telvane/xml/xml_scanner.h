@@ -17,6 +17,9 @@ namespace telvane {
 // begin() reads the prolog; each step() handles one item (text, tag, comment, ...) and returns
 // false once the document is finished (root closed, input exhausted or a fatal error); end()
 // reports endDocument and drops the text. Ordinary errors are reported and scanning resumes.
+// Appends `text` with CR LF and a lone CR folded to LF, as the scanner reads text.
+void appendFoldedLineEnds(std::string& out, std::string_view text);
+
 class XMLScanner {
  public:
   XMLScanner(XMLDocHandler* docHandler, XMLErrHandler* errHandler);
@@ -33,6 +36,9 @@ class XMLScanner {
   // Copies the characters up to the next "<" (or the end) into `out` (replacing its content);
   // false, consuming nothing, when the next character is "<" or the end of input.
   bool readText(std::string& out);
+  // As readText, but `out` views the text exactly as written (line ends not folded); valid
+  // until end().
+  bool readRawText(std::string_view& out);
 
  private:
   // Reader primitives: peek folds CR to LF; next consumes CR LF or a lone CR as one LF.
@@ -52,6 +58,8 @@ class XMLScanner {
   bool stepInner();
   bool readEndTag();
   bool readStartTag();
+  // The attributes and the end of a start tag after its name; false when the tag is abandoned.
+  bool readTagRest(XMLElement& element);
   XMLElement& pushElement();
 
   XMLDocHandler* doc_;

@@ -12,7 +12,8 @@ constexpr char asciiLower(char c) {
 constexpr bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    // Names on the wire mostly match exactly; folding is needed only where bytes differ.
+    if (a[i] != b[i] && asciiLower(a[i]) != asciiLower(b[i])) return false;
   }
   return true;
 }

@@ -14,4 +14,7 @@ void appendEscaped(std::string& out, std::string_view text);
 // "&amp" -> "&", "&lt" -> "<". So "&amp;lt;" gives "<" and "&amp;amp;" gives "&". Linear time.
 void unescapeInPlace(std::string& text);
 
+// Replaces `out` with `text` decoded as by unescapeInPlace, without a separate copy.
+void assignUnescaped(std::string& out, std::string_view text);
+
 }  // namespace telvane

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "telvane/xml/xml_navigator.h"
+#include "telvane/xml/xml_scanner.h"
 #include "telvane/xmlrpc/ascii.h"
 #include "telvane/xmlrpc/xmlrpc_escape.h"
 
@@ -118,19 +120,48 @@ bool XmlRpcValueString::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueString::parse(XMLNavigator& nav) {
-  nav.readText(value_);  // no text keeps the stored text
-  unescapeInPlace(value_);
-  nav.skipElement();
+  parseText(nav, value_);
   return true;
 }
 
+void XmlRpcValueString::parseText(XMLNavigator& nav, std::string& value) {
+  std::string_view raw;
+  if (!nav.readRawText(raw)) {
+    unescapeInPlace(value);  // no text keeps the stored text
+  } else if (std::memchr(raw.data(), '\r', raw.size()) == nullptr) {
+    assignUnescaped(value, raw);  // decoded straight from the document
+  } else {
+    value.clear();
+    appendFoldedLineEnds(value, raw);
+    unescapeInPlace(value);
+  }
+  nav.skipElement();
+}
+
+namespace {
+constexpr std::string_view kDataOpen = "<data>\r\n";
+constexpr std::string_view kDataClose = "</data>";
+}  // namespace
+
 bool XmlRpcValueArray::serializeContent(std::string& out) const {
-  out.append("<data>\r\n");
+  out.append(kDataOpen);
   for (const auto& item : items_) {
     if (!item->serialize(out)) return false;
   }
-  out.append("</data>");
+  out.append(kDataClose);
   return true;
+}
+
+void serializeStringArray(std::string& out, std::span<const std::string> items) {
+  const std::string_view array = xmlRpcTypeName(kXmlRpcArray);
+  const std::string_view string = xmlRpcTypeName(kXmlRpcString);
+  out.append("<value><").append(array).append(">").append(kDataOpen);
+  for (const std::string& item : items) {
+    out.append("<value><").append(string).push_back('>');
+    appendEscaped(out, item);
+    out.append("</").append(string).append("></value>\r\n");
+  }
+  out.append(kDataClose).append("</").append(array).append("></value>\r\n");
 }
 
 bool XmlRpcValueArray::parse(XMLNavigator& nav) {
@@ -143,6 +174,29 @@ bool XmlRpcValueArray::parse(XMLNavigator& nav) {
       return false;
     }
     items_.push_back(std::move(item));
+    nav.skipElement();  // past "</value>"
+  }
+  nav.skipElement();  // past "</array>"
+  return true;
+}
+
+bool readStringArrayItems(XMLNavigator& nav, std::vector<std::string>& out) {
+  NestingGuard guard;
+  if (guard.tooDeep()) return false;
+  if (!expectElement(nav, "data")) return false;
+  XMLElement element;
+  const std::string_view string = xmlRpcTypeName(kXmlRpcString);
+  // The loop of XmlRpcValueArray::parse, with readValue unfolded: a string item is read into
+  // its text at once; any other item is made, parsed and dropped.
+  while (nav.nextElement(element) && equalsIgnoreCase(element.name, "value") &&
+         nav.nextElement(element)) {
+    if (equalsIgnoreCase(element.name, string)) {
+      XmlRpcValueString::parseText(nav, out.emplace_back());
+    } else {
+      std::unique_ptr<XmlRpcValue> item = createValue(element.name);
+      if (item == nullptr) break;
+      if (!item->parse(nav)) return false;
+    }
     nav.skipElement();  // past "</value>"
   }
   nav.skipElement();  // past "</array>"
@@ -239,9 +293,14 @@ std::unique_ptr<XmlRpcValue> createValue(int type) {
 }
 
 std::unique_ptr<XmlRpcValue> createValue(std::string_view typeName) {
-  if (equalsIgnoreCase(typeName, "i4")) return createValue(kXmlRpcInt);
+  // Runs for every value read: only the names of the same length are compared.
+  if (typeName.size() == 2)
+    return equalsIgnoreCase(typeName, "i4") ? createValue(kXmlRpcInt) : nullptr;
   for (int type = 0; type < kXmlRpcTypeCount; ++type) {
-    if (equalsIgnoreCase(typeName, kTypeNames[type])) return createValue(type);
+    if (kTypeNames[type].size() == typeName.size() &&
+        equalsIgnoreCase(typeName, kTypeNames[type])) {
+      return createValue(type);
+    }
   }
   return nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,10 @@ class XmlRpcValueString : public XmlRpcValue {
   void setValue(std::string_view value) { value_.assign(value); }
   bool parse(XMLNavigator& nav) override;
 
+  // What parse does, into `value`: the text after the type start tag, decoded (with no text,
+  // `value` keeps its own text, decoded), then through the type end tag.
+  static void parseText(XMLNavigator& nav, std::string& value);
+
  protected:
   XmlRpcValueString(int type, std::string_view value) : XmlRpcValue(type), value_(value) {}
   bool serializeContent(std::string& out) const override;
@@ -177,6 +182,14 @@ class XmlRpcValueStruct : public XmlRpcValue {
  private:
   std::vector<Member> members_;
 };
+
+// After the "array" type start tag, reads as XmlRpcValueArray::parse does, appending the text of
+// every "string" item to `out` and dropping the other items, without making a value per item.
+// False where that parse fails (`out` may then hold some texts).
+bool readStringArrayItems(XMLNavigator& nav, std::vector<std::string>& out);
+
+// Appends what an XmlRpcValueArray of XmlRpcValueString items would write, without making them.
+void serializeStringArray(std::string& out, std::span<const std::string> items);
 
 // A new empty value for a type name (ignoring case; "i4" also gives an int), or null.
 std::unique_ptr<XmlRpcValue> createValue(std::string_view typeName);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "telvane/protocol/session_callbacks.h"
 #include "tests/telvane/protocol/wire_text_services.h"
 
@@ -142,6 +144,41 @@ TEST(SystemResponses, FileListKeepsOnlyStrings) {
   EXPECT_EQ(read->fileNames(), (std::vector<std::string>{"a.wav", "b.wav"}));
   EXPECT_EQ(responseAs<GetFilesResponseMethod>(request, responseText({str("901"), str("a")})),
             nullptr);
+}
+
+// The list is read straight into the names; it must still read as the generic values would.
+TEST(SystemResponses, FileListReadsAsTheGenericValues) {
+  GetFilesMethod request;
+  auto names = [&](const std::string& text) -> std::optional<std::vector<std::string>> {
+    auto read = responseAs<GetFilesResponseMethod>(request, text);
+    if (read == nullptr) return std::nullopt;
+    return read->fileNames();
+  };
+  using Names = std::vector<std::string>;
+  // Escapes, folded line ends, an empty name, and items of other kinds dropped.
+  EXPECT_EQ(names(responseText(
+                {str("901"),
+                 arrayOf({str("a&amp;b.wav"), str("two\r\nlines"), str(""), dateTime("20261209"),
+                          arrayOf({str("inner")}), structOf({{"x", i4(1)}}), str("z.wav")}),
+                 str("ignored third")})),
+            (Names{"a&b.wav", "two\nlines", "", "z.wav"}));
+  // Type names in any case; an empty list.
+  EXPECT_EQ(names("<?xml version=\"1.0\"?>\r\n<methodResponse><params><param><value><string>1"
+                  "</string></value></param><param><value><ARRAY><data><value><String>x.wav"
+                  "</String></value></data></ARRAY></value></param></params></methodResponse>"),
+            (Names{"x.wav"}));
+  EXPECT_EQ(names(responseText({str("901"), arrayOf({})})), Names{});
+  // An unknown item type ends the list; what follows is skipped with it.
+  EXPECT_EQ(
+      names(responseText({str("901"), arrayOf({str("a"), "<value><nil/></value>", str("b")})})),
+      (Names{"a"}));
+  // Shapes the generic reading refuses.
+  EXPECT_EQ(names(responseText({str("901")})), std::nullopt);
+  EXPECT_EQ(names(responseText({i4(901), arrayOf({str("a")})})), std::nullopt);
+  EXPECT_EQ(names(responseText({str("901"), "<value><array><list/></array></value>\r\n"})),
+            std::nullopt);
+  EXPECT_EQ(names(responseText({str("901"), arrayOf({structOf({{"x", "<value/>"}})})})),
+            std::nullopt);
 }
 
 TEST(SystemResponses, FlagAnswersOfUploadDeleteAndConfiguration) {

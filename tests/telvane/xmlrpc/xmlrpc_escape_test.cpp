@@ -63,6 +63,32 @@ TEST(XmlRpcEscapeTest, EscapedTextWithoutEntityLikeRunsReadsBack) {
   EXPECT_EQ(unescaped(wire), "<");
 }
 
+// Long texts take the block paths of both directions; each must agree with the byte-wise
+// definition wherever the markup falls (inside a block, across its edge, at the very end).
+TEST(XmlRpcEscapeTest, LongTextsMatchTheLiteralDefinitions) {
+  std::mt19937 random(7);
+  const std::string decodeAlphabet = "&&amp;ltgx;yz";
+  // Dense and sparse markup take different ways through a block.
+  const std::string escapeAlphabets[] = {"abc&<>\r\n", "abcdefghijklmnopqrstuvwxyz0123456789&<>"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 120, ' ');
+    for (char& c : text) c = decodeAlphabet[random() % decodeAlphabet.size()];
+    std::string direct = "stale";
+    assignUnescaped(direct, text);
+    ASSERT_EQ(direct, referenceUnescape(text)) << "input: " << text;
+
+    const std::string& escapeAlphabet = escapeAlphabets[round % 2];
+    for (char& c : text) c = escapeAlphabet[random() % escapeAlphabet.size()];
+    std::string expected = "x";
+    for (char c : text) {
+      expected += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    }
+    std::string out = "x";
+    appendEscaped(out, text);
+    ASSERT_EQ(out, expected) << "input: " << text;
+  }
+}
+
 TEST(XmlRpcEscapeTest, MegabyteOfEntitiesDecodes) {
   // The literal loop is quadratic on this; the decoder must stay linear.
   std::string nested = "&";
@@ -74,6 +100,11 @@ TEST(XmlRpcEscapeTest, MegabyteOfEntitiesDecodes) {
   std::string lts;
   for (int i = 0; i < 200000; ++i) lts += "&lt;";
   EXPECT_EQ(unescaped(lts), std::string(200000, '<'));
+  std::string direct;
+  assignUnescaped(direct, nested);
+  EXPECT_EQ(direct, "&");
+  assignUnescaped(direct, amps);
+  EXPECT_EQ(direct, std::string(200000, '&'));
 }
 
 }  // namespace
