@@ -1,0 +1,29 @@
+// Party texts in both forms. A party that parses and builds must read back to the same text.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "telvane/xmlrpc/party_address.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  telvane::PartyAddress party;
+  std::string built;
+  if (telvane::parseParty(text, party) && telvane::buildParty(party, built)) {
+    telvane::PartyAddress again;
+    std::string rebuilt;
+    if (!telvane::parseParty(built, again) || !telvane::buildParty(again, rebuilt) ||
+        rebuilt != built) {
+      __builtin_trap();
+    }
+  }
+
+  std::string displayName, user, host, port, joined;
+  if (telvane::splitNameAddress(text, displayName, user, host, port)) {
+    telvane::joinNameAddress(displayName, user, host, port, joined);
+  }
+  return 0;
+}
