@@ -69,20 +69,20 @@ class RecordingCallbacks : public SessionCallbacks {
                     const std::optional<CdrStatistics>& s) override {
     note(id, fileType, r.from, r.to, r.startTime, r.duration, r.callGuid, r.details,
          r.authenticatedBy, r.callerIdRestricted);
-    if (s) note(s->rtpTxPackets, s->rtpTxCodec, s->rtpRxCodec, s->faxRxDuplicatePackets);
+    if (s) record(s->rtpTxPackets, s->rtpTxCodec, s->rtpRxCodec, s->faxRxDuplicatePackets);
   }
   void onDlgArrived(CallId id, const std::vector<DialogRecord>& dialogs) override {
     note(id);
     for (const DialogRecord& d : dialogs) {
-      note(d.callId, d.local, d.remote, d.referredBy, d.callType, d.direction, d.dialogState,
-           d.stateEvent, d.duration, d.replacedCallId, d.callState);
+      record(d.callId, d.local, d.remote, d.referredBy, d.callType, d.direction, d.dialogState,
+             d.stateEvent, d.duration, d.replacedCallId, d.callState);
     }
   }
   void onPrsArrived(CallId id, bool f) override { note(id, f); }
   void onExtListArrived(CallId id, const std::vector<ExtensionRecord>& list) override {
     note(id);
     for (const ExtensionRecord& e : list) {
-      note(e.extension, e.displayName, e.sipAddress, e.type, e.line);
+      record(e.extension, e.displayName, e.sipAddress, e.type, e.line);
     }
   }
   void onCallOriginated(CallId id, const std::string& ext, const PartyAddress& from,
@@ -119,9 +119,14 @@ class RecordingCallbacks : public SessionCallbacks {
   }
 
  private:
+  // One operation; record() adds more values to it.
   template <class... Values>
   void note(const Values&... values) {
     ++calls;
+    record(values...);
+  }
+  template <class... Values>
+  void record(const Values&... values) {
     (mix(values), ...);
   }
   void mix(std::uint64_t n) { digest = digest * 1099511628211u + n; }
