@@ -78,7 +78,7 @@ TEST(XMLScannerTest, DuplicateAttributeDropsTheElement) {
                           "error:2", "end:r", "endDocument"));
 }
 
-// Found by fuzzing: thousands of attributes on one tag took quadratic time. Long tags must keep
+// Found with the fuzz target: thousands of attributes on one tag took quadratic time. Long tags must keep
 // every attribute in order, find duplicates of early and late names, and start afresh per tag.
 TEST(XMLScannerTest, ManyAttributesKeepOrderAndDuplicatesAreFound) {
   std::string tag = "<a";
