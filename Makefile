@@ -2,7 +2,7 @@
 CMAKE_GEN := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test test-tsan release demo bench fuzz format clean
+.PHONY: deps test test-tsan release demo bench fuzz fuzz-ci fuzz-build format clean
 
 deps:
 	@scripts/install-deps
@@ -30,6 +30,21 @@ demo: release
 
 bench: release
 	@scripts/bench build-release
+
+# libFuzzer targets (clang, ASan + UBSan) in build-fuzz/; see scripts/fuzz.
+FUZZ_SECONDS ?= 60
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
+	  -DTELVANE_FUZZ=ON -DTELVANE_SANITIZE=address
+	cmake --build build-fuzz -j $(JOBS) --target fuzzers
+
+# Each target over its corpus, then FUZZ_SECONDS of fresh fuzzing each.
+fuzz: fuzz-build
+	@scripts/fuzz build-fuzz $(FUZZ_SECONDS)
+
+# CI: the corpus regression and a short fresh run of each target.
+fuzz-ci: fuzz-build
+	@scripts/fuzz build-fuzz 20
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

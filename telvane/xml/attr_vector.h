@@ -13,7 +13,7 @@ struct XMLAttribute {
 };
 
 // The attributes of one start tag, in document order. Storage is taken on the first append
-// (10 slots) and then grows to max(needed, old capacity + 10).
+// (10 slots) and then grows by half its capacity, at least 10 slots.
 class AttrVector {
  public:
   AttrVector() = default;

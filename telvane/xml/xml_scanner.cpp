@@ -288,6 +288,17 @@ XMLElement& XMLScanner::pushElement() {
   return stack_[open_];
 }
 
+bool XMLScanner::isDuplicateAttribute(const XMLElement& element) {
+  constexpr std::size_t kLinearSearchLimit = 16;
+  const AttrVector& attributes = element.attributes;
+  if (attributes.size() < kLinearSearchLimit) return attributes.find(name_) != nullptr;
+  if (attributes.size() == kLinearSearchLimit) {
+    attributeNames_.clear();
+    for (const XMLAttribute& a : attributes) attributeNames_.insert(a.name);
+  }
+  return !attributeNames_.insert(name_).second;
+}
+
 bool XMLScanner::readStartTag() {
   ++pos_;                               // "<"
   XMLElement& element = pushElement();  // filled in place; counted as open only at the end
@@ -350,7 +361,7 @@ bool XMLScanner::readTagRest(XMLElement& element) {
       skipThrough(">");
       return false;
     }
-    if (element.attributes.find(name_) != nullptr) {
+    if (isDuplicateAttribute(element)) {
       err_->error(kXmlDuplicateAttribute);
       continue;
     }

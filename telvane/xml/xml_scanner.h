@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "telvane/xml/xml_element.h"
@@ -61,6 +62,8 @@ class XMLScanner {
   // The attributes and the end of a start tag after its name; false when the tag is abandoned.
   bool readTagRest(XMLElement& element);
   XMLElement& pushElement();
+  // Whether `element` already has an attribute `name_`; records `name_` as seen when not.
+  bool isDuplicateAttribute(const XMLElement& element);
 
   XMLDocHandler* doc_;
   XMLErrHandler* err_;
@@ -72,6 +75,9 @@ class XMLScanner {
   std::string text_;   // character data of the current text item
   std::string value_;  // attribute value being read
   std::string name_;   // attribute name being read
+  // Names of the current start tag, kept once it has many: a linear search per attribute would
+  // make a hostile tag with thousands of attributes cost quadratic time.
+  std::unordered_set<std::string> attributeNames_;
 
   // Open elements are stack_[0 .. open_); slots above open_ keep their storage for reuse.
   std::vector<XMLElement> stack_;

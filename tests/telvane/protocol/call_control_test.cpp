@@ -100,7 +100,8 @@ TEST(CallControlWire, EachRequestWritesItsTableAndReadsBackToTheSameValues) {
     ParsedCall parsed = parseCall(c.text);
     ASSERT_EQ(parsed.kind, ParsedCall::Kind::kCall);
     EXPECT_EQ(parsed.method->type(), c.method->type());
-    EXPECT_EQ(typeid(*parsed.method), typeid(*c.method));
+    const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
+    EXPECT_EQ(typeid(got), typeid(*c.method));
     EXPECT_EQ(delivered(*parsed.method), c.delivers);
     EXPECT_EQ(wire(*parsed.method), c.text);  // what was read writes the same text again
   }

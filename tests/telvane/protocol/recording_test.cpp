@@ -67,7 +67,8 @@ TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
     ParsedCall parsed = parseCall(c.text);
     ASSERT_EQ(parsed.kind, ParsedCall::Kind::kCall);
     EXPECT_EQ(parsed.method->type(), c.method->type());
-    EXPECT_EQ(typeid(*parsed.method), typeid(*c.method));
+    const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
+    EXPECT_EQ(typeid(got), typeid(*c.method));
     EXPECT_EQ(delivered(*parsed.method), c.delivers);
     auto reply = parsed.method->createResponse(false);
     reply->setId(parsed.method->idNumber());

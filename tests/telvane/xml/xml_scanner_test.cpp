@@ -78,6 +78,26 @@ TEST(XMLScannerTest, DuplicateAttributeDropsTheElement) {
                           "error:2", "end:r", "endDocument"));
 }
 
+// Found with the fuzz target: thousands of attributes on one tag took quadratic time. Long tags must keep
+// every attribute in order, find duplicates of early and late names, and start afresh per tag.
+TEST(XMLScannerTest, ManyAttributesKeepOrderAndDuplicatesAreFound) {
+  std::string tag = "<a";
+  std::string line = "start:a";
+  for (int i = 0; i < 2000; ++i) {
+    tag += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    line += " n" + std::to_string(i) + "=" + std::to_string(i);
+  }
+  EXPECT_THAT(scan("<r>" + tag + "/>" + tag + "/></r>"),
+              ElementsAre("reset", "startDocument", "start:r root", line + " empty",
+                          line + " empty", "end:r", "endDocument"));
+  for (const char* name : {"n3", "n1999"}) {
+    EXPECT_THAT(scan("<r>" + tag + " " + name + "='x'/></r>"),
+                ElementsAre("reset", "startDocument", "start:r root", "error:12", "error:10",
+                            "error:2", "end:r", "endDocument"))
+        << name;
+  }
+}
+
 TEST(XMLScannerTest, InputEndingInsideATagIsFatal) {
   EXPECT_THAT(scan("<a><b x='1"),
               ElementsAre("reset", "startDocument", "start:a root", "fatal:1", "endDocument"));
