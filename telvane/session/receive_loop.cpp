@@ -1,0 +1,340 @@
+// The receive thread: connect completion, reading, message extraction and routing, writing
+// queued requests, time-outs and closes.
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "telvane/net/readiness.h"
+#include "telvane/protocol/method_factory.h"
+#include "telvane/session/pbx_session.h"
+#include "telvane/xmlrpc/method_table.h"
+
+namespace telvane {
+namespace {
+
+// Bytes without a terminator beyond which the peer is taken as broken.
+constexpr std::size_t kMaxPendingBytes = std::size_t{16} << 20;
+constexpr std::size_t kUploadChunk = 1024;
+constexpr std::size_t kHandshakeRead = 32;
+// How long a local close waits for the PBX's answer to the TLS close notification.
+constexpr std::chrono::milliseconds kLocalCloseLimit(1000);
+
+const std::string kRequestTimeoutText = "Request timeout";
+const std::string kClosedLocallyText = "Connection closed locally";
+const std::string kClosedRemotelyText = "Connection closed remotely";
+const std::string kConnectTimeoutText = "Connection timeout";
+
+}  // namespace
+
+// What the last wait reported.
+struct PbxSession::Readiness {
+  bool wake = false;
+  bool readable = false;
+  bool writable = false;
+  bool failed = false;
+};
+
+// What the next wait watches, and when it ends at the latest.
+struct PbxSession::PassPlan {
+  bool watchRead = false;
+  bool watchWrite = false;
+  std::optional<Clock::time_point> deadline;
+
+  void endBy(Clock::time_point when) {
+    if (!deadline || when < *deadline) deadline = when;
+  }
+};
+
+void PbxSession::runLoop() {
+  if (!running_) return;
+  Readiness ready;
+  for (;;) {
+    if (ready.wake) wake_.Drain();
+    PassPlan plan;
+    switch (state()) {
+      case SessionState::kConnecting:
+        serveConnecting(ready, plan);
+        break;
+      case SessionState::kConnected:
+      case SessionState::kLoggedIn:
+        serveConnection(ready, plan);
+        break;
+      case SessionState::kClosing:
+        closeLocally();
+        break;
+      case SessionState::kIdle:
+        break;
+    }
+
+    // The connection is looked at only when this pass watched it: then this thread holds it.
+    WatchedHandle handles[2];
+    handles[0].handle = wake_.GetHandle();
+    handles[0].wantRead = true;
+    if (plan.watchRead || plan.watchWrite) {
+      handles[1].handle = connection_->handle();
+      handles[1].wantRead = plan.watchRead;
+      handles[1].wantWrite = plan.watchWrite;
+    }
+    WaitLimit limit;
+    if (plan.deadline) {
+      const auto left = std::chrono::ceil<std::chrono::microseconds>(*plan.deadline - Clock::now());
+      limit = std::max(left, std::chrono::microseconds(0));
+    }
+    ready = {};
+    if (WaitForHandles(handles, limit) > 0) {
+      ready.wake = handles[0].readable;
+      ready.readable = handles[1].readable;
+      ready.writable = handles[1].writable;
+      ready.failed = handles[1].failed;
+    }
+    if (!running_) break;
+  }
+}
+
+void PbxSession::serveConnecting(const Readiness& ready, PassPlan& plan) {
+  if (ready.writable || ready.failed) {
+    // Writable with an error pending: the connect failed (refused, unreachable).
+    if (connection_->socket().GetPendingError() != 0) {
+      endConnectAttempt();
+      return;
+    }
+    const int on = 1;
+    connection_->socket().SetOption(SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    if (changeState(SessionState::kConnecting, SessionState::kConnected)) {
+      serveConnection(Readiness{}, plan);
+    }
+    return;
+  }
+  const auto deadline = connectStart_ + requestTimeout();
+  if (Clock::now() >= deadline) {
+    endConnectAttempt();
+    return;
+  }
+  plan.watchWrite = true;
+  plan.endBy(deadline);
+}
+
+void PbxSession::serveConnection(const Readiness& ready, PassPlan& plan) {
+  sendPending();
+  if (ready.readable || ready.failed || connection_->hasBufferedData()) {
+    if (!readConnection()) {
+      failAll(kClosedRemotelyCode, kClosedRemotelyText);
+      closeRemotely();
+      return;
+    }
+  }
+  if (framer_.pendingBytes() >= kMaxPendingBytes) {
+    failAll(kClosedRemotelyCode, kClosedRemotelyText);
+    closeRemotely();
+    return;
+  }
+  plan.watchRead = true;
+  sendPending();
+  // An upload may have kept bytes that followed its acknowledgements.
+  extractMessages();
+  checkRequestTimeout(plan);
+  // Decrypted bytes a wait would not show: come back at once.
+  if (connection_->hasBufferedData()) plan.endBy(Clock::now());
+}
+
+void PbxSession::endConnectAttempt() {
+  failAll(kConnectTimeoutCode, kConnectTimeoutText);
+  dropConnection(std::chrono::milliseconds(0));
+  settleIdle();
+}
+
+void PbxSession::closeLocally() {
+  failAll(kClosedLocallyCode, kClosedLocallyText);
+  dropConnection(kLocalCloseLimit);
+  settleIdle();
+}
+
+void PbxSession::closeRemotely() {
+  dropConnection(std::chrono::milliseconds(0));
+  settleIdle();
+  if (owner_.canReceive()) owner_.deliver(DisconnectedNotification{});
+}
+
+void PbxSession::dropConnection(std::chrono::milliseconds tlsLimit) {
+  if (connection_) {
+    connection_->close(tlsLimit);
+    connection_.reset();
+  }
+  // A new connection never sees the tail of this one.
+  framer_ = MessageFramer{};
+}
+
+void PbxSession::settleIdle() {
+  std::deque<PendingRequest> leftovers;
+  {
+    std::lock_guard lock(queueMutex_);
+    setState(SessionState::kIdle);
+    leftovers.swap(outgoingQueue_);
+  }
+  for (auto& record : leftovers) record.fail();
+}
+
+void PbxSession::sendPending() {
+  while (sendOne()) {
+  }
+}
+
+bool PbxSession::sendOne() {
+  std::unique_lock lock(queueMutex_);
+  if (outgoingQueue_.empty()) return false;
+  PendingRequest& next = outgoingQueue_.front();
+  std::string text;
+  if (!next.method->serialize(text)) {
+    // Nothing can be sent for it: its caller learns at once.
+    PendingRequest dropped = std::move(next);
+    outgoingQueue_.pop_front();
+    lock.unlock();
+    dropped.fail();
+    return true;
+  }
+  const bool written = connection_->write(text, requestTimeout());
+  if (written && next.uploadFile) upload(next);
+  next.sentTime = Clock::now();
+  PendingRequest sent = std::move(next);
+  outgoingQueue_.pop_front();
+  lock.unlock();
+  // A request whose write failed still awaits: the close that follows, or its time-out, fails
+  // it and releases its caller.
+  if (sent.method->expectsResponse()) awaitingList_.push_back(std::move(sent));
+  return true;
+}
+
+void PbxSession::upload(PendingRequest& record) {
+  const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(requestTimeout());
+  char reply[kHandshakeRead];
+  int got = connection_->readWithin(reply, sizeof reply, limit);
+  if (got <= 0) return;
+  const auto length = static_cast<std::size_t>(got);
+  if (std::string_view(reply, strnlen(reply, length)) != "OK") {
+    // Not the go-ahead: most likely the answer itself, which is extracted as usual.
+    framer_.append(std::string_view(reply, length));
+    return;
+  }
+  char chunk[kUploadChunk];
+  std::uint32_t left = record.uploadSize;
+  while (left > 0) {
+    const std::size_t want = std::min<std::size_t>(left, sizeof chunk);
+    const std::size_t read = std::fread(chunk, 1, want, record.uploadFile.get());
+    if (read == 0) break;
+    if (!connection_->write(std::string_view(chunk, read), limit)) break;
+    left -= static_cast<std::uint32_t>(read);
+    // The acknowledgement's content does not matter, but an answer that arrived with the last
+    // one is kept.
+    got = connection_->readWithin(reply, sizeof reply, limit);
+    if (got < 0) break;
+    const std::string_view ack(reply, static_cast<std::size_t>(got));
+    if (const auto start = ack.find('<'); start != std::string_view::npos) {
+      framer_.append(ack.substr(start));
+    }
+  }
+}
+
+bool PbxSession::readConnection() {
+  const int got = connection_->read(readBuffer_.data(), readBuffer_.size());
+  if (got < 0) return false;
+  if (got > 0) {
+    framer_.append(std::string_view(readBuffer_.data(), static_cast<std::size_t>(got)));
+    extractMessages();
+  }
+  return true;
+}
+
+void PbxSession::extractMessages() {
+  while (const auto message = framer_.next()) routeMessage(*message);
+}
+
+void PbxSession::routeMessage(std::string_view text) {
+  ParsedCall parsed = parsePbxMethodCall(text);
+  switch (parsed.kind) {
+    case ParsedCall::Kind::kNone:
+      handleResponse(text);
+      break;
+    case ParsedCall::Kind::kUnknown:
+      writeMessage(*makeUnknownMethodFault());
+      break;
+    case ParsedCall::Kind::kCall:
+      handleIncomingCall(std::move(parsed.method));
+      break;
+  }
+}
+
+void PbxSession::handleResponse(std::string_view text) {
+  if (awaitingList_.empty()) return;
+  const auto* request = dynamic_cast<const XmlRpcRequestMethod*>(awaitingList_.front().method.get());
+  if (request == nullptr) {
+    awaitingList_.pop_front();
+    return;
+  }
+  auto response = request->parseResponse(text);
+  // An answer that does not parse is dropped; the request stays first and times out.
+  if (!response) return;
+  PendingRequest record = std::move(awaitingList_.front());
+  awaitingList_.pop_front();
+  if (record.isSynchronous()) {
+    record.completion->complete(std::move(response));
+  } else {
+    response->dispatch(*this);
+  }
+  sendPending();
+}
+
+void PbxSession::handleIncomingCall(std::unique_ptr<XmlRpcRequestMethod> call) {
+  // Answered at once, except the offered call: the host answers that one.
+  if (call->type() != kProcess) {
+    if (auto reply = call->createResponse(false)) {
+      reply->setId(call->idNumber());
+      writeMessage(*reply);
+    }
+  }
+  call->dispatch(*this);
+  sendPending();
+}
+
+bool PbxSession::writeMessage(const XmlRpcMethod& message) {
+  std::string text;
+  if (!message.serialize(text)) return false;
+  return connection_->write(text, requestTimeout());
+}
+
+void PbxSession::checkRequestTimeout(PassPlan& plan) {
+  if (awaitingList_.empty()) return;
+  const auto now = Clock::now();
+  const PendingRequest& oldest = awaitingList_.front();
+  if (oldest.sentTime && now - *oldest.sentTime >= requestTimeout()) {
+    PendingRequest record = std::move(awaitingList_.front());
+    awaitingList_.pop_front();
+    // The caller goes first, so an owner blocked in a synchronous request can take the
+    // notification.
+    record.fail();
+    onRequestFailed(record.id(), kRequestTimeoutCode, kRequestTimeoutText);
+  }
+  if (!awaitingList_.empty() && awaitingList_.front().sentTime) {
+    plan.endBy(*awaitingList_.front().sentTime + requestTimeout());
+  }
+}
+
+void PbxSession::failAll(std::int32_t code, const std::string& text) {
+  for (;;) {
+    std::unique_lock lock(queueMutex_);
+    if (outgoingQueue_.empty()) break;
+    PendingRequest record = std::move(outgoingQueue_.front());
+    outgoingQueue_.pop_front();
+    lock.unlock();
+    record.fail();
+    onRequestFailed(record.id(), code, text);
+  }
+  while (!awaitingList_.empty()) {
+    PendingRequest record = std::move(awaitingList_.front());
+    awaitingList_.pop_front();
+    record.fail();
+    onRequestFailed(record.id(), code, text);
+  }
+}
+
+}  // namespace telvane
