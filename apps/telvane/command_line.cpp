@@ -10,9 +10,13 @@ using platform::VarType;
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -23,7 +27,9 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // The one parameter whose range is unsigned: its 16 bits go on as they are.
-bool isPort(const platform::ParamInfo& p) { return p.name == "serverPort"; }
+bool isPort(const platform::ParamInfo& p) {
+  return p.name == "serverPort";
+}
 
 }  // namespace
 

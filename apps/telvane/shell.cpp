@@ -54,13 +54,14 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 Shell::Shell(int inputFd, std::FILE* output) : input_(inputFd), output_(output) {
   control_.setDispatcher(&dispatcher_);
   for (const platform::MemberInfo& event : control_.events()) {
-    control_.advise(event.id, [this, &event](const std::vector<Variant>& args) {
-      printEvent(event, args);
-    });
+    control_.advise(event.id,
+                    [this, &event](const std::vector<Variant>& args) { printEvent(event, args); });
   }
 }
 
-Shell::~Shell() { control_.setDispatcher(nullptr); }
+Shell::~Shell() {
+  control_.setDispatcher(nullptr);
+}
 
 int Shell::run() {
   std::string pending;
@@ -184,7 +185,9 @@ void Shell::sleepFor(const std::vector<std::string>& words) {
   }
 }
 
-void Shell::pumpFor(std::chrono::milliseconds limit) { dispatcher_.pumpFor(limit); }
+void Shell::pumpFor(std::chrono::milliseconds limit) {
+  dispatcher_.pumpFor(limit);
+}
 
 void Shell::printEvent(const platform::MemberInfo& event, const std::vector<Variant>& args) {
   JsonLine line;

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/com/owner_dispatcher.h"
 #include "platform/com/variant.h"
-#include "telvane/control/owner_dispatcher.h"
 #include "telvane/control/telvane_ctrl.h"
 
 namespace telvane::shell {
@@ -42,7 +42,7 @@ class Shell {
 
   int input_;
   std::FILE* output_;
-  PollableDispatcher dispatcher_;
+  platform::PollableDispatcher dispatcher_;
   CTelvaneCtrl control_;
   std::set<std::string> printedSinceWait_;  // event names
 };

@@ -10,7 +10,9 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -25,8 +27,11 @@ struct TypeWord {
   VarType type;
 };
 constexpr TypeWord kTypeWords[] = {
-    {"text out", VarType::TextRef}, {"text", VarType::Text}, {"BOOL", VarType::Bool},
-    {"I2", VarType::I2},            {"I4", VarType::I4},
+    {"text out", VarType::TextRef},
+    {"text", VarType::Text},
+    {"BOOL", VarType::Bool},
+    {"I2", VarType::I2},
+    {"I4", VarType::I4},
 };
 
 bool parseParam(std::string_view item, ParamInfo& out) {

@@ -5,7 +5,7 @@
 //
 // Arguments are passed in declaration order (first parameter first). An out-parameter is passed
 // as a text by reference (Variant::ref). All calls are made on the thread that created the object;
-// event handlers run on that thread too.
+// event handlers run on that thread too, when the host pumps the dispatcher it gave the object.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/com/hresult.h"
+#include "platform/com/owner_dispatcher.h"
 #include "platform/com/variant.h"
 
 namespace platform {
@@ -64,6 +65,10 @@ class AutomationObject {
   // Calls a method. `result` receives its result (Empty for none). DISP_E_MEMBERNOTFOUND for an
   // unknown identifier; the coercion codes above for bad arguments; otherwise S_OK.
   virtual HResult invoke(DispId member, std::vector<Variant>& args, Variant& result) = 0;
+
+  // The object's "window": where its events are raised (owner_dispatcher.h). Null takes it
+  // back; an object without one raises no events, and its methods still work.
+  virtual void setDispatcher(OwnerDispatcher* dispatcher) = 0;
 
   // Connects a handler to one event by its identifier; returns a cookie (never 0), or 0 for an
   // unknown event. Handlers run in the order they were connected.

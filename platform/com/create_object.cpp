@@ -30,7 +30,9 @@ ComObject& ComObject::operator=(ComObject&& other) noexcept {
   return *this;
 }
 
-ComObject::~ComObject() { reset(); }
+ComObject::~ComObject() {
+  reset();
+}
 
 void ComObject::reset() {
   object_.reset();
@@ -47,8 +49,7 @@ HResult createObject(std::string_view progId, ComObject& out) {
   void* handle = dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) return CO_E_DLLNOTFOUND;
   auto module = std::make_shared<LoadedModule>(handle);
-  auto getClassObject =
-      reinterpret_cast<DllGetClassObjectFn>(module->symbol("DllGetClassObject"));
+  auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(module->symbol("DllGetClassObject"));
   if (!getClassObject) return CO_E_DLLNOTFOUND;
 
   void* factory = nullptr;

@@ -23,6 +23,8 @@ inline constexpr HResult CO_E_DLLNOTFOUND = static_cast<HResult>(0x800401F8);
 inline constexpr HResult SELFREG_E_TYPELIB = static_cast<HResult>(0x80040200);
 inline constexpr HResult SELFREG_E_CLASS = static_cast<HResult>(0x80040201);
 
-inline bool succeeded(HResult hr) { return hr >= 0; }
+inline bool succeeded(HResult hr) {
+  return hr >= 0;
+}
 
 }  // namespace platform

@@ -10,11 +10,21 @@ namespace {
 using platform::Variant;
 using platform::VarType;
 
-const std::string& t(const Args& a, size_t i) { return a[i].text(); }
-std::string& out(const Args& a, size_t i) { return a[i].referencedText(); }
-bool b(const Args& a, size_t i) { return a[i].boolValue(); }
-int16_t i2(const Args& a, size_t i) { return a[i].i2(); }
-int32_t i4(const Args& a, size_t i) { return a[i].i4(); }
+const std::string& t(const Args& a, size_t i) {
+  return a[i].text();
+}
+std::string& out(const Args& a, size_t i) {
+  return a[i].referencedText();
+}
+bool b(const Args& a, size_t i) {
+  return a[i].boolValue();
+}
+int16_t i2(const Args& a, size_t i) {
+  return a[i].i2();
+}
+int32_t i4(const Args& a, size_t i) {
+  return a[i].i4();
+}
 
 using C = CTelvaneCtrl;
 using S = TelvaneEvents;
@@ -22,7 +32,9 @@ using S = TelvaneEvents;
 constexpr MethodEntry kMethods[] = {
     {1, "Connect", "text serverAddress, I2 serverPort, I4 timeout, text username, text password",
      VarType::Bool,
-     [](C& c, Args& a) -> Variant { return c.Connect(t(a, 0), i2(a, 1), i4(a, 2), t(a, 3), t(a, 4)); }},
+     [](C& c, Args& a) -> Variant {
+       return c.Connect(t(a, 0), i2(a, 1), i4(a, 2), t(a, 3), t(a, 4));
+     }},
     {2, "Disconnect", "", VarType::Bool, [](C& c, Args&) -> Variant { return c.Disconnect(); }},
     {3, "CreateCall", "text from, text to, text displayName", VarType::Text,
      [](C& c, Args& a) -> Variant { return c.CreateCall(t(a, 0), t(a, 1), t(a, 2)); }},
@@ -104,8 +116,7 @@ constexpr EventEntry kEvents[] = {
      [](S& s, const Args& a) { s.CallArrived(t(a, 0), t(a, 1), t(a, 2), t(a, 3)); }},
     {kEventCallOriginated, "CallOriginated", "text callID, text caller, text callee, text pattern",
      [](S& s, const Args& a) { s.CallOriginated(t(a, 0), t(a, 1), t(a, 2), t(a, 3)); }},
-    {kEventMailArrived, "MailArrived",
-     "text subscrID, text caller, text time, I4 duration, I4 id",
+    {kEventMailArrived, "MailArrived", "text subscrID, text caller, text time, I4 duration, I4 id",
      [](S& s, const Args& a) { s.MailArrived(t(a, 0), t(a, 1), t(a, 2), i4(a, 3), i4(a, 4)); }},
     {kEventSubscriptionConfirmed, "SubscriptionConfirmed",
      "text subscrID, BOOL confirmed, I4 errorCode",
@@ -133,8 +144,8 @@ constexpr EventEntry kEvents[] = {
      "text replaces, I2 callState, text referredBy, text localName, text remoteName, "
      "I2 callType",
      [](S& s, const Args& a) {
-       s.DialogArrived(t(a, 0), t(a, 1), i2(a, 2), i2(a, 3), i2(a, 4), i4(a, 5), t(a, 6),
-                       i2(a, 7), t(a, 8), t(a, 9), t(a, 10), i2(a, 11));
+       s.DialogArrived(t(a, 0), t(a, 1), i2(a, 2), i2(a, 3), i2(a, 4), i4(a, 5), t(a, 6), i2(a, 7),
+                       t(a, 8), t(a, 9), t(a, 10), i2(a, 11));
      }},
     {kEventPresenceArrived, "PresenceArrived", "text subscrID, BOOL bDND",
      [](S& s, const Args& a) { s.PresenceArrived(t(a, 0), b(a, 1)); }},
@@ -161,8 +172,12 @@ std::vector<platform::MemberInfo> describe(std::span<const Entry> entries) {
 
 }  // namespace
 
-std::span<const MethodEntry> methodTable() { return kMethods; }
-std::span<const EventEntry> eventTable() { return kEvents; }
+std::span<const MethodEntry> methodTable() {
+  return kMethods;
+}
+std::span<const EventEntry> eventTable() {
+  return kEvents;
+}
 
 const MethodEntry* findMethodEntry(platform::DispId id) {
   for (const MethodEntry& e : kMethods) {

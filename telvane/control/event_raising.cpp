@@ -14,7 +14,9 @@ namespace {
 
 using platform::Variant;
 
-int16_t low16(int32_t n) { return static_cast<int16_t>(n); }
+int16_t low16(int32_t n) {
+  return static_cast<int16_t>(n);
+}
 
 // A dialog party as the host sees it: the name-address with its display name; empty when the
 // party has no user.
@@ -73,27 +75,39 @@ void CTelvaneCtrl::raise(const Notification& notification) {
         } else if constexpr (std::is_same_v<T, CDRArrivedNotification>) {
           const CdrRecord& r = n.record;
           const CdrStatistics& st = n.statistics;
-          fire(kEventCDRArrived,
-               {n.subscriptionId,         n.fileType,
-                r.startTime,              r.duration,
-                r.to,                     r.from,
-                r.callGuid,               r.details,
-                r.authenticatedBy,        r.callerIdRestricted,
-                st.rtpTxPackets,          st.rtpTxCodec,
-                st.rtpTxPacketSize,       st.rtpRxPackets,
-                st.rtpRxCodec,            st.rtpRxPacketSize,
-                st.rtpRxLost,             st.rtpRxJitter,
-                st.rtpRxMaxDelay,         st.rtpDelayIncCount,
-                st.rtpDelayDecCount,      st.faxTxPackets,
-                st.faxTxDuplicatePackets, st.faxRxPackets,
-                st.faxRxLost,             st.faxRxBad,
-                st.faxRxDuplicatePackets});
+          fire(kEventCDRArrived, {n.subscriptionId,
+                                  n.fileType,
+                                  r.startTime,
+                                  r.duration,
+                                  r.to,
+                                  r.from,
+                                  r.callGuid,
+                                  r.details,
+                                  r.authenticatedBy,
+                                  r.callerIdRestricted,
+                                  st.rtpTxPackets,
+                                  st.rtpTxCodec,
+                                  st.rtpTxPacketSize,
+                                  st.rtpRxPackets,
+                                  st.rtpRxCodec,
+                                  st.rtpRxPacketSize,
+                                  st.rtpRxLost,
+                                  st.rtpRxJitter,
+                                  st.rtpRxMaxDelay,
+                                  st.rtpDelayIncCount,
+                                  st.rtpDelayDecCount,
+                                  st.faxTxPackets,
+                                  st.faxTxDuplicatePackets,
+                                  st.faxRxPackets,
+                                  st.faxRxLost,
+                                  st.faxRxBad,
+                                  st.faxRxDuplicatePackets});
         } else if constexpr (std::is_same_v<T, DialogArrivedNotification>) {
           for (const DialogRecord& d : n.dialogs) {
             fire(kEventDialogArrived,
                  {n.subscriptionId, formatId(d.callId), low16(d.direction), low16(d.dialogState),
-                  low16(d.stateEvent), d.duration, formatId(d.replacedCallId),
-                  low16(d.callState), nameAddressText(d.referredBy), nameAddressText(d.local),
+                  low16(d.stateEvent), d.duration, formatId(d.replacedCallId), low16(d.callState),
+                  nameAddressText(d.referredBy), nameAddressText(d.local),
                   nameAddressText(d.remote), low16(d.callType)});
           }
         } else if constexpr (std::is_same_v<T, PresenceArrivedNotification>) {

@@ -91,6 +91,8 @@ HResult DllGetClassObject(const char* clsid, const char* iid, void** out) {
   return platform::S_OK;
 }
 
-HResult DllCanUnloadNow() { return liveObjects.load() == 0 ? platform::S_OK : platform::S_FALSE; }
+HResult DllCanUnloadNow() {
+  return liveObjects.load() == 0 ? platform::S_OK : platform::S_FALSE;
+}
 
 }  // extern "C"

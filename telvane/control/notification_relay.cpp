@@ -7,7 +7,7 @@ struct NotificationRelay::Shared {
 
   mutable std::mutex mutex;
   std::condition_variable changed;
-  OwnerDispatcher* dispatcher = nullptr;
+  platform::OwnerDispatcher* dispatcher = nullptr;
   bool closed = false;
   int syncDepth = 0;      // open SyncScopes
   bool draining = false;  // owner thread inside drain(); a nested drain leaves the work to it
@@ -39,6 +39,14 @@ void drainQueue(NotificationRelay::Shared& s) {
   s.draining = false;
 }
 
+// Asks the owner thread to drain; false when there is no dispatcher to ask. Lock held.
+bool postDrain(const std::shared_ptr<NotificationRelay::Shared>& s) {
+  if (!s->dispatcher || s->closed) return false;
+  return s->dispatcher->post([weak = std::weak_ptr<NotificationRelay::Shared>(s)] {
+    if (auto alive = weak.lock()) drainQueue(*alive);
+  });
+}
+
 }  // namespace
 
 NotificationRelay::NotificationRelay(std::function<void(const Notification&)> raise)
@@ -46,9 +54,11 @@ NotificationRelay::NotificationRelay(std::function<void(const Notification&)> ra
   shared_->raise = std::move(raise);
 }
 
-NotificationRelay::~NotificationRelay() { close(); }
+NotificationRelay::~NotificationRelay() {
+  close();
+}
 
-void NotificationRelay::setDispatcher(OwnerDispatcher* dispatcher) {
+void NotificationRelay::setDispatcher(platform::OwnerDispatcher* dispatcher) {
   std::lock_guard lock(shared_->mutex);
   shared_->dispatcher = dispatcher;
   if (!dispatcher) {
@@ -72,10 +82,7 @@ void NotificationRelay::deliver(const Notification& notification) {
   if (s->syncDepth > 0) return;  // raised when the synchronous call returns
 
   // The task holds the shared state, not the relay: it may run after the control is gone.
-  bool posted = s->dispatcher->post([weak = std::weak_ptr<Shared>(s)] {
-    if (auto alive = weak.lock()) drainQueue(*alive);
-  });
-  if (!posted) {
+  if (!postDrain(s)) {
     // The host's dispatcher has shut down: nothing will ever raise it.
     s->queue.pop_back();
     s->settled = s->queued;
@@ -100,11 +107,15 @@ NotificationRelay::SyncScope::SyncScope(NotificationRelay& relay) : relay_(relay
 }
 
 NotificationRelay::SyncScope::~SyncScope() {
-  {
-    std::lock_guard lock(relay_.shared_->mutex);
-    if (--relay_.shared_->syncDepth > 0) return;
+  Shared& s = *relay_.shared_;
+  std::lock_guard lock(s.mutex);
+  if (--s.syncDepth > 0 || s.queue.empty()) return;
+  // Raised once the call has returned to the host, the next time it pumps.
+  if (!postDrain(relay_.shared_)) {
+    s.queue.clear();
+    s.settled = s.queued;
+    s.changed.notify_all();
   }
-  drainQueue(*relay_.shared_);
 }
 
 }  // namespace telvane

@@ -6,9 +6,10 @@
 //
 // While the owner thread is blocked in a synchronous call of the session (a SyncScope is open),
 // deliver() only queues its copy and returns, so the receive thread keeps reading and the answer
-// the owner waits for still arrives in time. When the outermost scope closes, the queue is raised
-// in arrival order on the owner thread before the call returns to the host; nothing is raised
-// while a scope is open.
+// the owner waits for still arrives in time. When the outermost scope closes, the queue is handed
+// to the dispatcher, so it is raised in arrival order on the owner thread once the call has
+// returned to the host (the next time the host pumps), ahead of anything that arrives later.
+// Nothing is raised while a scope is open.
 //
 // Without a dispatcher, or once closed, notifications are dropped.
 #include <condition_variable>
@@ -18,7 +19,7 @@
 #include <memory>
 #include <mutex>
 
-#include "telvane/control/owner_dispatcher.h"
+#include "platform/com/owner_dispatcher.h"
 #include "telvane/session/notifications.h"
 
 namespace telvane {
@@ -33,7 +34,7 @@ class NotificationRelay {
 
   // Owner thread. Null takes the dispatcher back: notifications waiting for it are dropped and
   // their senders released. Its post() must queue the task, never run it inline.
-  void setDispatcher(OwnerDispatcher* dispatcher);
+  void setDispatcher(platform::OwnerDispatcher* dispatcher);
 
   // Any thread.
   bool canReceive() const;
@@ -55,7 +56,7 @@ class NotificationRelay {
     NotificationRelay& relay_;
   };
 
- // The state the relay shares with tasks waiting in the dispatcher (they may outlive it).
+  // The state the relay shares with tasks waiting in the dispatcher (they may outlive it).
   struct Shared;
 
  private:

@@ -13,13 +13,16 @@ using platform::Variant;
 
 namespace {
 
-uint16_t portBits(int16_t port) { return static_cast<uint16_t>(port); }
+uint16_t portBits(int16_t port) {
+  return static_cast<uint16_t>(port);
+}
 
 }  // namespace
 
 CTelvaneCtrl::CTelvaneCtrl(SessionConfig config)
     : relay_([this](const Notification& n) { raise(n); }),
-      session_(std::make_unique<PbxSession>(static_cast<SessionOwner&>(*this), std::move(config))) {}
+      session_(std::make_unique<PbxSession>(static_cast<SessionOwner&>(*this), std::move(config))) {
+}
 
 CTelvaneCtrl::~CTelvaneCtrl() {
   // Teardown raises nothing: the relay refuses before the session disconnects.
@@ -27,7 +30,9 @@ CTelvaneCtrl::~CTelvaneCtrl() {
   session_.reset();
 }
 
-void CTelvaneCtrl::setDispatcher(OwnerDispatcher* dispatcher) { relay_.setDispatcher(dispatcher); }
+void CTelvaneCtrl::setDispatcher(platform::OwnerDispatcher* dispatcher) {
+  relay_.setDispatcher(dispatcher);
+}
 
 // ---- methods
 
@@ -114,9 +119,13 @@ bool CTelvaneCtrl::GetExtension(const std::string& username) {
   return session_->GetExtension(username);
 }
 
-std::string CTelvaneCtrl::SubscribeToCDR() { return formatId(session_->SubscribeToCDR()); }
+std::string CTelvaneCtrl::SubscribeToCDR() {
+  return formatId(session_->SubscribeToCDR());
+}
 
-bool CTelvaneCtrl::SetConnectionMode(bool secure) { return session_->SetConnectionMode(secure); }
+bool CTelvaneCtrl::SetConnectionMode(bool secure) {
+  return session_->SetConnectionMode(secure);
+}
 
 bool CTelvaneCtrl::GetWAVFiles(const std::string& extensionName, std::string& listWAV) {
   NotificationRelay::SyncScope sync(relay_);
@@ -136,7 +145,9 @@ bool CTelvaneCtrl::DeleteFile(const std::string& extensionName, const std::strin
   return session_->DeleteFile(extensionName, fileName);
 }
 
-std::string CTelvaneCtrl::SubscribeToCR() { return formatId(session_->SubscribeToCR()); }
+std::string CTelvaneCtrl::SubscribeToCR() {
+  return formatId(session_->SubscribeToCR());
+}
 
 bool CTelvaneCtrl::ResponseToCRCall(const std::string& callID, bool bIsAccept) {
   return session_->ResponseToCRCall(parseId(callID), bIsAccept);
@@ -159,7 +170,9 @@ bool CTelvaneCtrl::GetSystemInfo(std::string& uniqueID, std::string& softVersion
   return true;
 }
 
-std::string CTelvaneCtrl::SubscribeToExtList() { return formatId(session_->SubscribeToExtList()); }
+std::string CTelvaneCtrl::SubscribeToExtList() {
+  return formatId(session_->SubscribeToExtList());
+}
 
 bool CTelvaneCtrl::UpdateConfiguration(const std::string& fileName) {
   NotificationRelay::SyncScope sync(relay_);
@@ -174,9 +187,13 @@ std::string CTelvaneCtrl::CreateCallCID(const std::string& from, const std::stri
 
 // ---- dispatch interface
 
-const std::vector<platform::MemberInfo>& CTelvaneCtrl::methods() const { return methodInfos(); }
+const std::vector<platform::MemberInfo>& CTelvaneCtrl::methods() const {
+  return methodInfos();
+}
 
-const std::vector<platform::MemberInfo>& CTelvaneCtrl::events() const { return eventInfos(); }
+const std::vector<platform::MemberInfo>& CTelvaneCtrl::events() const {
+  return eventInfos();
+}
 
 HResult CTelvaneCtrl::invoke(DispId member, std::vector<Variant>& args, Variant& result) {
   const MethodEntry* entry = findMethodEntry(member);
@@ -201,7 +218,9 @@ uint32_t CTelvaneCtrl::connectEvents(TelvaneEvents& sink) {
   return cookie;
 }
 
-bool CTelvaneCtrl::unadvise(uint32_t cookie) { return disconnectEvents(cookie); }
+bool CTelvaneCtrl::unadvise(uint32_t cookie) {
+  return disconnectEvents(cookie);
+}
 
 bool CTelvaneCtrl::disconnectEvents(uint32_t cookie) {
   auto it = std::find_if(connections_.begin(), connections_.end(),
@@ -213,9 +232,13 @@ bool CTelvaneCtrl::disconnectEvents(uint32_t cookie) {
 
 // ---- events
 
-void CTelvaneCtrl::deliver(const Notification& notification) { relay_.deliver(notification); }
+void CTelvaneCtrl::deliver(const Notification& notification) {
+  relay_.deliver(notification);
+}
 
-bool CTelvaneCtrl::canReceive() const { return relay_.canReceive(); }
+bool CTelvaneCtrl::canReceive() const {
+  return relay_.canReceive();
+}
 
 void CTelvaneCtrl::fire(DispId event, std::vector<Variant> args) {
   const EventEntry* entry = findEventEntry(event);

@@ -9,8 +9,9 @@
 // from the receive thread waits until its handlers have run, except while the host's thread is
 // inside one of the synchronous methods (Connect, SConnect, Disconnect, GetSystemInfo,
 // GetWAVFiles, DeleteFile, TransferFile, UpdateConfiguration): then it is queued, so the
-// answer the method waits for is still read, and the queue is raised in order right after the
-// method has returned. No event is raised while a synchronous method runs.
+// answer the method waits for is still read, and the queue is raised in order as soon as the
+// method has returned (the next time the host pumps). No event is raised while a synchronous
+// method runs.
 //
 // Conversions: IDs cross as decimal text; an ID argument is read with parseId (no character is
 // rejected, "" is 0) and "0" is the failure value of every ID result. A BOOL result is false
@@ -25,8 +26,8 @@
 #include <vector>
 
 #include "platform/com/automation.h"
+#include "platform/com/owner_dispatcher.h"
 #include "telvane/control/notification_relay.h"
-#include "telvane/control/owner_dispatcher.h"
 #include "telvane/control/telvane_events.h"
 #include "telvane/session/pbx_session.h"
 #include "telvane/session/session_owner.h"
@@ -43,7 +44,7 @@ class CTelvaneCtrl : public platform::AutomationObject, private SessionOwner {
   CTelvaneCtrl& operator=(const CTelvaneCtrl&) = delete;
 
   // The control's "window". Null takes it back (events are then dropped).
-  void setDispatcher(OwnerDispatcher* dispatcher);
+  void setDispatcher(platform::OwnerDispatcher* dispatcher) override;
 
   // C++ event sinks; `sink` must stay alive until disconnected. Returns a cookie (never 0).
   uint32_t connectEvents(TelvaneEvents& sink);

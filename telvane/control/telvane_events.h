@@ -50,19 +50,18 @@ class TelvaneEvents {
                           int32_t /*rtpTxPackets*/, const std::string& /*rtpTxCodec*/,
                           int16_t /*rtpTxPacketSize*/, int32_t /*rtpRxPackets*/,
                           const std::string& /*rtpRxCodec*/, int16_t /*rtpRxPacketSize*/,
-                          int16_t /*rtpRxLost*/, int32_t /*rtpRxJitter*/,
-                          int32_t /*rtpRxMaxDelay*/, int16_t /*rtpDelayIncreaseCount*/,
-                          int16_t /*rtpDelayDecreaseCount*/, int32_t /*faxTxPackets*/,
-                          int32_t /*faxTxDuplicatePackets*/, int32_t /*faxRxPackets*/,
-                          int16_t /*faxRxLostPackets*/, int16_t /*faxRxBadPackets*/,
-                          int32_t /*faxRxDuplicatePackets*/) {}
+                          int16_t /*rtpRxLost*/, int32_t /*rtpRxJitter*/, int32_t /*rtpRxMaxDelay*/,
+                          int16_t /*rtpDelayIncreaseCount*/, int16_t /*rtpDelayDecreaseCount*/,
+                          int32_t /*faxTxPackets*/, int32_t /*faxTxDuplicatePackets*/,
+                          int32_t /*faxRxPackets*/, int16_t /*faxRxLostPackets*/,
+                          int16_t /*faxRxBadPackets*/, int32_t /*faxRxDuplicatePackets*/) {}
   // 13: once per dialog of a notification
   virtual void DialogArrived(const std::string& /*subscrID*/, const std::string& /*callID*/,
-                             int16_t /*direction*/, int16_t /*dialogState*/,
-                             int16_t /*stateEvent*/, int32_t /*duration*/,
-                             const std::string& /*replaces*/, int16_t /*callState*/,
-                             const std::string& /*referredBy*/, const std::string& /*localName*/,
-                             const std::string& /*remoteName*/, int16_t /*callType*/) {}
+                             int16_t /*direction*/, int16_t /*dialogState*/, int16_t /*stateEvent*/,
+                             int32_t /*duration*/, const std::string& /*replaces*/,
+                             int16_t /*callState*/, const std::string& /*referredBy*/,
+                             const std::string& /*localName*/, const std::string& /*remoteName*/,
+                             int16_t /*callType*/) {}
   // 14
   virtual void PresenceArrived(const std::string& /*subscrID*/, bool /*bDND*/) {}
   // 15: Ext~Display~SipAddress~Type~Line~ per entry

@@ -1,14 +1,27 @@
-#include "telvane/control/owner_dispatcher.h"
+#include "platform/com/owner_dispatcher.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <memory>
 
-namespace telvane {
+namespace platform {
 
-PollableDispatcher::PollableDispatcher() : owner_(std::this_thread::get_id()) {}
+PollableDispatcher::PollableDispatcher()
+    : owner_(std::this_thread::get_id()), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-PollableDispatcher::~PollableDispatcher() { shutdown(); }
+PollableDispatcher::~PollableDispatcher() {
+  shutdown();
+  if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void PollableDispatcher::drainWake() {
+  if (wakeFd_ < 0) return;
+  std::uint64_t count = 0;
+  [[maybe_unused]] ssize_t n = read(wakeFd_, &count, sizeof count);
+}
 
 bool PollableDispatcher::post(std::function<void()> task) {
   {
@@ -16,7 +29,11 @@ bool PollableDispatcher::post(std::function<void()> task) {
     if (shutDown_) return false;
     tasks_.push_back(std::move(task));
   }
-  wake_.Signal();
+  if (wakeFd_ >= 0) {
+    const std::uint64_t one = 1;
+    // Fails only when the counter is saturated, and then the descriptor is readable anyway.
+    [[maybe_unused]] ssize_t n = write(wakeFd_, &one, sizeof one);
+  }
   return true;
 }
 
@@ -42,7 +59,8 @@ bool PollableDispatcher::send(std::function<void()> task) {
       done->cv->notify_all();
     }
   };
-  auto guard = std::make_shared<Guard>(Guard{done});
+  auto guard = std::make_shared<Guard>();  // made in place: a copy would signal as it dies
+  guard->done = done;
   bool posted = post([task = std::move(task), guard]() mutable {
     task();
     std::lock_guard lock(*guard->done->mutex);
@@ -59,7 +77,7 @@ bool PollableDispatcher::send(std::function<void()> task) {
 }
 
 std::size_t PollableDispatcher::pump() {
-  wake_.Drain();
+  drainWake();
   std::deque<std::function<void()>> batch;
   {
     std::lock_guard lock(mutex_);
@@ -77,11 +95,12 @@ std::size_t PollableDispatcher::pump() {
 }
 
 std::size_t PollableDispatcher::pumpFor(std::chrono::milliseconds limit) {
+  bool waiting = false;
   {
     std::lock_guard lock(mutex_);
-    if (!tasks_.empty()) return pump();
+    waiting = !tasks_.empty();
   }
-  if (fd() >= 0) {
+  if (!waiting && fd() >= 0) {
     pollfd p{fd(), POLLIN, 0};
     poll(&p, 1, static_cast<int>(limit.count()));
   }
@@ -98,4 +117,4 @@ void PollableDispatcher::shutdown() {
   dropped.clear();  // outside the lock: dropping a send's task takes it
 }
 
-}  // namespace telvane
+}  // namespace platform

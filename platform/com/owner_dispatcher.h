@@ -1,14 +1,16 @@
 #pragma once
-// The control's "window": the way work from other threads reaches the host's thread.
+// An object's "window": the way work from other threads reaches the thread that owns it.
 //
-// A host creates the control on its thread and gives it an OwnerDispatcher; the control posts
-// its event deliveries there and the host runs them by pumping the dispatcher. A dispatcher must
-// outlive the controls it was given to, or be taken back first (CTelvaneCtrl::setDispatcher).
+// A host creates an automation object on its thread and gives it an OwnerDispatcher
+// (AutomationObject::setDispatcher); the object posts its event deliveries there and the host
+// runs them by pumping the dispatcher. A dispatcher must outlive the objects it was given to, or
+// be taken back first (setDispatcher(nullptr)).
 //
 // PollableDispatcher is the one for hosts with their own wait: its file descriptor is readable
 // while tasks are waiting, so a host can poll it together with its other inputs (telvane shell
 // waits on stdin and on events at once) and call pump() when it is ready. Hosts with a message
-// loop of their own implement OwnerDispatcher on top of it.
+// loop of their own implement OwnerDispatcher on top of it (post() must queue, never run the
+// task inline).
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -17,9 +19,7 @@
 #include <mutex>
 #include <thread>
 
-#include "telvane/net/wake_event.h"
-
-namespace telvane {
+namespace platform {
 
 class OwnerDispatcher {
  public:
@@ -45,7 +45,7 @@ class PollableDispatcher : public OwnerDispatcher {
 
   // Readable while tasks are waiting; -1 if the system gave no descriptor (then hosts must
   // pump on a timer).
-  int fd() const { return wake_.GetHandle(); }
+  int fd() const { return wakeFd_; }
 
   // Owner thread: runs the tasks queued so far (not the ones they queue); returns how many.
   std::size_t pump();
@@ -58,12 +58,14 @@ class PollableDispatcher : public OwnerDispatcher {
   bool onOwnerThread() const { return std::this_thread::get_id() == owner_; }
 
  private:
+  void drainWake();
+
   std::thread::id owner_;
-  WakeEvent wake_;
+  int wakeFd_;  // an eventfd, readable while signalled
   std::mutex mutex_;
   std::condition_variable ran_;
   std::deque<std::function<void()>> tasks_;  // guarded by mutex_
   bool shutDown_ = false;                    // guarded by mutex_
 };
 
-}  // namespace telvane
+}  // namespace platform
