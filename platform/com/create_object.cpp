@@ -12,7 +12,11 @@ namespace platform {
 class LoadedModule {
  public:
   explicit LoadedModule(void* handle) : handle_(handle) {}
-  ~LoadedModule() { dlclose(handle_); }
+  // A module that still has work out (DllCanUnloadNow says so) stays loaded for good.
+  ~LoadedModule() {
+    auto canUnload = reinterpret_cast<DllCanUnloadNowFn>(symbol("DllCanUnloadNow"));
+    if (!canUnload || canUnload() == S_OK) dlclose(handle_);
+  }
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
   void* symbol(const char* name) const { return dlsym(handle_, name); }

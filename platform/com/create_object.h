@@ -1,7 +1,9 @@
 #pragma once
 // Creating an automation object by its ProgID, as a host does: the ProgID gives the CLSID, the
 // CLSID the module that serves it; the module is loaded, its class factory fetched through
-// DllGetClassObject, and the object made. The module stays loaded while the object lives.
+// DllGetClassObject, and the object made. The module stays loaded while the object lives, and
+// after that as long as DllCanUnloadNow says it must (work it handed to the host, such as tasks
+// in a dispatcher, runs its code); such a module is never unloaded.
 #include <memory>
 #include <string_view>
 

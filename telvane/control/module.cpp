@@ -91,8 +91,11 @@ HResult DllGetClassObject(const char* clsid, const char* iid, void** out) {
   return platform::S_OK;
 }
 
+// Tasks the controls posted to a host's dispatcher run code of this module, so they keep it too.
 HResult DllCanUnloadNow() {
-  return liveObjects.load() == 0 ? platform::S_OK : platform::S_FALSE;
+  const bool idle =
+      liveObjects.load() == 0 && telvane::NotificationRelay::tasksInDispatchers() == 0;
+  return idle ? platform::S_OK : platform::S_FALSE;
 }
 
 }  // extern "C"

@@ -1,5 +1,7 @@
 #include "telvane/control/notification_relay.h"
 
+#include <atomic>
+
 namespace telvane {
 
 struct NotificationRelay::Shared {
@@ -22,6 +24,16 @@ struct NotificationRelay::Shared {
 
 namespace {
 
+std::atomic<int> tasksHeld{0};
+
+// Lives in each posted task: counts the tasks that dispatchers still hold.
+struct HeldTask {
+  HeldTask() { ++tasksHeld; }
+  ~HeldTask() { --tasksHeld; }
+  HeldTask(const HeldTask&) = delete;
+  HeldTask& operator=(const HeldTask&) = delete;
+};
+
 // Owner thread: raises the queue in order, unless a synchronous call is open.
 void drainQueue(NotificationRelay::Shared& s) {
   std::unique_lock lock(s.mutex);
@@ -42,12 +54,17 @@ void drainQueue(NotificationRelay::Shared& s) {
 // Asks the owner thread to drain; false when there is no dispatcher to ask. Lock held.
 bool postDrain(const std::shared_ptr<NotificationRelay::Shared>& s) {
   if (!s->dispatcher || s->closed) return false;
-  return s->dispatcher->post([weak = std::weak_ptr<NotificationRelay::Shared>(s)] {
-    if (auto alive = weak.lock()) drainQueue(*alive);
-  });
+  return s->dispatcher->post(
+      [weak = std::weak_ptr<NotificationRelay::Shared>(s), held = std::make_shared<HeldTask>()] {
+        if (auto alive = weak.lock()) drainQueue(*alive);
+      });
 }
 
 }  // namespace
+
+int NotificationRelay::tasksInDispatchers() {
+  return tasksHeld.load();
+}
 
 NotificationRelay::NotificationRelay(std::function<void(const Notification&)> raise)
     : shared_(std::make_shared<Shared>()) {

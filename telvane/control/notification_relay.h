@@ -44,6 +44,10 @@ class NotificationRelay {
   // Owner thread: drops everything waiting and every later notification; releases senders.
   void close();
 
+  // Tasks of all relays that dispatchers still hold (they may outlive their relay). Their code
+  // lives in this library, so it must stay loaded while there are any.
+  static int tasksInDispatchers();
+
   // Owner thread, around a synchronous session call. Scopes nest.
   class SyncScope {
    public:

@@ -2,6 +2,7 @@
 // through the dispatch interface only.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <chrono>
@@ -181,6 +182,29 @@ TEST_F(ModuleTest, AHostDrivesThePbxThroughTheDispatchInterface) {
 
   object.reset();  // disconnects
   EXPECT_TRUE(sim.waitUntil([](const auto& c) { return c.openConnections == 0; }));
+}
+
+// A task the control left in the host's dispatcher runs module code: the module must stay.
+TEST_F(ModuleTest, TasksLeftInTheHostsDispatcherKeepTheModuleLoaded) {
+  ASSERT_EQ(registerServer_(), platform::S_OK);
+  telvane::tools::PbxSimulator sim({});
+  ASSERT_TRUE(sim.start());
+  platform::PollableDispatcher dispatcher;
+  platform::ComObject object;
+  ASSERT_EQ(platform::createObject(kProgId, object), platform::S_OK);
+  object->setDispatcher(&dispatcher);
+  std::vector<Variant> login{"127.0.0.1", static_cast<int16_t>(sim.port()), int32_t{2}, "101",
+                             "secret"};
+  Variant result;
+  ASSERT_EQ(object->invoke(1, login, result), platform::S_OK);
+  ASSERT_EQ(result, Variant(true));
+  ASSERT_TRUE(sim.sendState(5, 2));
+  pollfd p{dispatcher.fd(), POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 3000), 1);  // a delivery waits in the dispatcher
+  object.reset();
+  EXPECT_EQ(canUnload_(), platform::S_FALSE);
+  dispatcher.pump();  // finds its control gone
+  EXPECT_EQ(canUnload_(), platform::S_OK);
 }
 
 }  // namespace
