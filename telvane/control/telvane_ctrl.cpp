@@ -21,8 +21,7 @@ uint16_t portBits(int16_t port) {
 
 CTelvaneCtrl::CTelvaneCtrl(SessionConfig config)
     : relay_([this](const Notification& n) { raise(n); }),
-      session_(std::make_unique<PbxSession>(static_cast<SessionOwner&>(*this), std::move(config))) {
-}
+      session_(std::make_unique<PbxSession>(owner_, std::move(config))) {}
 
 CTelvaneCtrl::~CTelvaneCtrl() {
   // Teardown raises nothing: the relay refuses before the session disconnects.
@@ -231,14 +230,6 @@ bool CTelvaneCtrl::disconnectEvents(uint32_t cookie) {
 }
 
 // ---- events
-
-void CTelvaneCtrl::deliver(const Notification& notification) {
-  relay_.deliver(notification);
-}
-
-bool CTelvaneCtrl::canReceive() const {
-  return relay_.canReceive();
-}
 
 void CTelvaneCtrl::fire(DispId event, std::vector<Variant> args) {
   const EventEntry* entry = findEventEntry(event);

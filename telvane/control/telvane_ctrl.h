@@ -34,7 +34,7 @@
 
 namespace telvane {
 
-class CTelvaneCtrl : public platform::AutomationObject, private SessionOwner {
+class CTelvaneCtrl : public platform::AutomationObject {
  public:
   // Creates the session (and its receive thread). The calling thread is the host's thread.
   explicit CTelvaneCtrl(SessionConfig config = {});
@@ -111,9 +111,17 @@ class CTelvaneCtrl : public platform::AutomationObject, private SessionOwner {
     TelvaneEvents* sink;  // set for a C++ sink, instead of the handler
   };
 
-  // SessionOwner, receive thread.
-  void deliver(const Notification& notification) override;
-  bool canReceive() const override;
+  // What the session reports to. A member, not a base: the receive thread may still call it
+  // while a class derived from the control is being destroyed.
+  class Owner final : public SessionOwner {
+   public:
+    explicit Owner(NotificationRelay& relay) : relay_(relay) {}
+    void deliver(const Notification& notification) override { relay_.deliver(notification); }
+    bool canReceive() const override { return relay_.canReceive(); }
+
+   private:
+    NotificationRelay& relay_;
+  };
 
   // Owner thread.
   void raise(const Notification& notification);
@@ -122,6 +130,7 @@ class CTelvaneCtrl : public platform::AutomationObject, private SessionOwner {
   std::vector<Connection> connections_;
   uint32_t nextCookie_ = 1;
   NotificationRelay relay_;
+  Owner owner_{relay_};
   std::unique_ptr<PbxSession> session_;  // last: its thread stops before the rest goes
 };
 
