@@ -4,9 +4,9 @@
 #include <variant>
 
 #include "telvane/control/control_tables.h"
+#include "telvane/control/event_texts.h"
 #include "telvane/control/telvane_ctrl.h"
 #include "telvane/xmlrpc/call_id.h"
-#include "telvane/xmlrpc/party_address.h"
 
 namespace telvane {
 
@@ -16,32 +16,6 @@ using platform::Variant;
 
 int16_t low16(int32_t n) {
   return static_cast<int16_t>(n);
-}
-
-// A dialog party as the host sees it: the name-address with its display name; empty when the
-// party has no user.
-std::string nameAddressText(const NameAddress& party) {
-  std::string text;
-  if (!joinNameAddress(party.displayName, party.user, party.host, party.port, text)) text.clear();
-  return text;
-}
-
-// Ext~Display~SipAddress~Type~Line~ for every entry, in order.
-std::string extensionListText(const std::vector<ExtensionRecord>& entries) {
-  std::string text;
-  for (const ExtensionRecord& e : entries) {
-    text += e.extension;
-    text += '~';
-    text += e.displayName;
-    text += '~';
-    text += e.sipAddress;
-    text += '~';
-    text += std::to_string(e.type);
-    text += '~';
-    text += std::to_string(static_cast<uint32_t>(e.line));
-    text += '~';
-  }
-  return text;
 }
 
 }  // namespace
