@@ -167,11 +167,10 @@ struct ErrorOccuredNotification {
 // In number order: the index is the number minus kNotificationBase.
 using Notification =
     std::variant<CallArrivedNotification, CallStateChangedNotification, MessagePlayedNotification,
-                 DtmfDigitReceivedNotification, RequestFailedNotification,
-                 DisconnectedNotification, MailArrivedNotification,
-                 SubscriptionConfirmedNotification, DTMFInjectedNotification,
-                 ExtensionGetNotification, CDRArrivedNotification, DialogArrivedNotification,
-                 PresenceArrivedNotification, CallOriginatedNotification,
+                 DtmfDigitReceivedNotification, RequestFailedNotification, DisconnectedNotification,
+                 MailArrivedNotification, SubscriptionConfirmedNotification,
+                 DTMFInjectedNotification, ExtensionGetNotification, CDRArrivedNotification,
+                 DialogArrivedNotification, PresenceArrivedNotification, CallOriginatedNotification,
                  ExtListArrivedNotification, ErrorOccuredNotification>;
 
 inline NotificationNumber notificationNumber(const Notification& notification) {

@@ -64,8 +64,7 @@ bool PbxSession::SConnect(const std::string& host, std::uint16_t port, std::int3
   return connectAndLogin(host, port, timeout, std::move(login));
 }
 
-bool PbxSession::connectAndLogin(const std::string& host, std::uint16_t port,
-                                 std::int32_t timeout,
+bool PbxSession::connectAndLogin(const std::string& host, std::uint16_t port, std::int32_t timeout,
                                  std::unique_ptr<XmlRpcRequestMethod> login) {
   if (!running_ || state() != SessionState::kIdle) return false;
   auto connection = openConnection(host, port, timeout);
@@ -121,8 +120,8 @@ std::unique_ptr<SessionConnection> PbxSession::openConnection(const std::string&
       connection->socket().GetPendingError() != 0) {
     return nullptr;
   }
-  auto result = TlsChannel::Connect(tlsContext_, connection->socket(), config_.tlsPolicy, host,
-                                    limit);
+  auto result =
+      TlsChannel::Connect(tlsContext_, connection->socket(), config_.tlsPolicy, host, limit);
   if (!result) return nullptr;
   peerFingerprint_ = result.channel->PeerFingerprint();
   connection->secure(std::move(result.channel));

@@ -107,8 +107,8 @@ class PbxSession : private SessionCallbacks {
 
   // A new call from `from` (sent as given) to the party text `to`; the new call ID, or 0 when
   // `to` is not a party text.
-  CallId CreateCall(const std::string& from, const std::string& to,
-                    const std::string& displayName, const std::string& userName);
+  CallId CreateCall(const std::string& from, const std::string& to, const std::string& displayName,
+                    const std::string& userName);
   bool CloseCall(CallId callId);
   // False when `to` is not a party text.
   bool TransferCall(CallId callId, const std::string& to);
@@ -169,8 +169,7 @@ class PbxSession : private SessionCallbacks {
   bool queueAsync(std::unique_ptr<XmlRpcMethod> method);
   CallId queueSubscription(std::unique_ptr<XmlRpcRequestMethod> method, CallId subscriptionId);
   std::unique_ptr<XmlRpcResponseMethod> requestAndWait(std::unique_ptr<XmlRpcRequestMethod> method,
-                                                       bool requireLoggedIn,
-                                                       UploadFile file = {},
+                                                       bool requireLoggedIn, UploadFile file = {},
                                                        std::uint32_t fileSize = 0);
   bool uploadRequest(std::unique_ptr<XmlRpcRequestMethod> method, UploadFile file,
                      std::uint32_t fileSize);
@@ -193,6 +192,7 @@ class PbxSession : private SessionCallbacks {
   void sendPending();
   bool sendOne();
   void upload(PendingRequest& record);
+  void keepAnswerBytes(std::string_view handshake);
   bool readConnection();
   void extractMessages();
   void routeMessage(std::string_view text);

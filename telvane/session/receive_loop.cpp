@@ -210,10 +210,9 @@ void PbxSession::upload(PendingRequest& record) {
   char reply[kHandshakeRead];
   int got = connection_->readWithin(reply, sizeof reply, limit);
   if (got <= 0) return;
-  const auto length = static_cast<std::size_t>(got);
-  if (std::string_view(reply, strnlen(reply, length)) != "OK") {
-    // Not the go-ahead: most likely the answer itself, which is extracted as usual.
-    framer_.append(std::string_view(reply, length));
+  if (std::string_view(reply, strnlen(reply, static_cast<std::size_t>(got))) != "OK") {
+    // No go-ahead (a refusal, or the answer straight away): nothing is uploaded.
+    keepAnswerBytes(std::string_view(reply, static_cast<std::size_t>(got)));
     return;
   }
   char chunk[kUploadChunk];
@@ -224,14 +223,19 @@ void PbxSession::upload(PendingRequest& record) {
     if (read == 0) break;
     if (!connection_->write(std::string_view(chunk, read), limit)) break;
     left -= static_cast<std::uint32_t>(read);
-    // The acknowledgement's content does not matter, but an answer that arrived with the last
-    // one is kept.
+    // The acknowledgement's content does not matter. A PBX that stops acknowledging ends the
+    // upload, so the loop is never held longer than one time-out per step.
     got = connection_->readWithin(reply, sizeof reply, limit);
-    if (got < 0) break;
-    const std::string_view ack(reply, static_cast<std::size_t>(got));
-    if (const auto start = ack.find('<'); start != std::string_view::npos) {
-      framer_.append(ack.substr(start));
-    }
+    if (got <= 0) break;
+    keepAnswerBytes(std::string_view(reply, static_cast<std::size_t>(got)));
+  }
+}
+
+void PbxSession::keepAnswerBytes(std::string_view handshake) {
+  // Handshake bytes are short texts padded with zeros; an answer that came along in the same
+  // read starts at its "<" and is extracted as usual.
+  if (const auto start = handshake.find('<'); start != std::string_view::npos) {
+    framer_.append(handshake.substr(start));
   }
 }
 
@@ -266,7 +270,8 @@ void PbxSession::routeMessage(std::string_view text) {
 
 void PbxSession::handleResponse(std::string_view text) {
   if (awaitingList_.empty()) return;
-  const auto* request = dynamic_cast<const XmlRpcRequestMethod*>(awaitingList_.front().method.get());
+  const auto* request =
+      dynamic_cast<const XmlRpcRequestMethod*>(awaitingList_.front().method.get());
   if (request == nullptr) {
     awaitingList_.pop_front();
     return;

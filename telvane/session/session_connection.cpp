@@ -40,8 +40,7 @@ int SessionConnection::read(char* buffer, std::size_t size) {
   return got >= 0 ? got : -1;
 }
 
-int SessionConnection::readWithin(char* buffer, std::size_t size,
-                                  std::chrono::milliseconds limit) {
+int SessionConnection::readWithin(char* buffer, std::size_t size, std::chrono::milliseconds limit) {
   const auto deadline = Clock::now() + limit;
   for (;;) {
     if (!hasBufferedData()) {

@@ -189,8 +189,8 @@ bool PbxSession::RejectCall(CallId callId) {
   return queueAsync(std::move(answer));
 }
 
-bool PbxSession::ForwardCall(CallId callId, const std::string& callee,
-                             const std::string& callerId, const std::string& callerDisplayName) {
+bool PbxSession::ForwardCall(CallId callId, const std::string& callee, const std::string& callerId,
+                             const std::string& callerDisplayName) {
   if (state() != SessionState::kLoggedIn) return false;
   PartyAddress target;
   if (!parseParty(callee, target)) return false;
