@@ -164,7 +164,8 @@ void PbxSimulator::Impl::run() {
     {
       std::lock_guard lock(mutex_);
       for (auto& [id, conn] : connections_) {
-        const bool wantWrite = !conn->out.empty() || (conn->tls && conn->tls->wantsWrite());
+        const bool wantWrite =
+            conn->outSent < conn->out.size() || (conn->tls && conn->tls->wantsWrite());
         watched.push_back(
             {.handle = conn->socket.GetHandle(), .wantRead = true, .wantWrite = wantWrite});
         order.push_back(conn.get());
@@ -229,7 +230,8 @@ void PbxSimulator::Impl::serviceConnection(Connection& conn, bool readable, bool
 }
 
 void PbxSimulator::Impl::readFrom(Connection& conn) {
-  std::string buffer(65536, '\0');
+  std::string& buffer = readBuffer_;
+  buffer.resize(65536);
   for (int round = 0; round < 64 && !conn.closing; ++round) {
     int got = 0;
     if (conn.tls) {
@@ -248,21 +250,26 @@ void PbxSimulator::Impl::readFrom(Connection& conn) {
 }
 
 void PbxSimulator::Impl::flush(Connection& conn) {
-  while (!conn.out.empty()) {
-    int sent = 0;
-    if (conn.tls) {
-      sent = conn.tls->write(conn.out.data(), conn.out.size());
-    } else {
-      sent = conn.socket.Send(conn.out.data(), conn.out.size(), 0, 0);
-    }
+  while (conn.outSent < conn.out.size()) {
+    const char* data = conn.out.data() + conn.outSent;
+    const std::size_t length = conn.out.size() - conn.outSent;
+    const int sent =
+        conn.tls ? conn.tls->write(data, length) : conn.socket.Send(data, length, 0, 0);
     if (sent < 0) {
       drop(conn, "write failed");
       return;
     }
     if (sent == 0) break;
-    conn.out.erase(0, static_cast<std::size_t>(sent));
+    conn.outSent += static_cast<std::size_t>(sent);
   }
-  if (conn.out.size() > sim::kMaxPendingOutput) drop(conn, "peer does not read");
+  if (conn.outSent == conn.out.size()) {
+    conn.out.clear();
+    conn.outSent = 0;
+  } else if (conn.outSent > (1u << 20)) {
+    conn.out.erase(0, conn.outSent);  // now and then, not after every partial write
+    conn.outSent = 0;
+  }
+  if (conn.out.size() - conn.outSent > sim::kMaxPendingOutput) drop(conn, "peer does not read");
 }
 
 void PbxSimulator::Impl::drop(Connection& conn, std::string_view why) {
@@ -436,13 +443,27 @@ void PbxSimulator::Impl::runTimers() {
 
 PbxSimulator::PbxSimulator(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 PbxSimulator::~PbxSimulator() = default;
-bool PbxSimulator::start() { return impl_->start(); }
-void PbxSimulator::stop() { impl_->stop(); }
-std::uint16_t PbxSimulator::port() const { return impl_->port; }
-const std::string& PbxSimulator::error() const { return impl_->error; }
-std::string PbxSimulator::command(std::string_view line) { return impl_->command(line); }
-void PbxSimulator::wake() { impl_->wake(); }
-PbxSimulator::Counters PbxSimulator::counters() const { return impl_->counters(); }
+bool PbxSimulator::start() {
+  return impl_->start();
+}
+void PbxSimulator::stop() {
+  impl_->stop();
+}
+std::uint16_t PbxSimulator::port() const {
+  return impl_->port;
+}
+const std::string& PbxSimulator::error() const {
+  return impl_->error;
+}
+std::string PbxSimulator::command(std::string_view line) {
+  return impl_->command(line);
+}
+void PbxSimulator::wake() {
+  impl_->wake();
+}
+PbxSimulator::Counters PbxSimulator::counters() const {
+  return impl_->counters();
+}
 
 bool PbxSimulator::waitUntil(const std::function<bool(const Counters&)>& done,
                              std::chrono::milliseconds limit) const {

@@ -15,7 +15,8 @@
 //   dtmf CALLID DIGIT                   "dtmfdigitdetected"
 //   mail EXT FROM DURATION MAILID       "mailarrived" to voice-mail subscribers of EXT
 //   cdr FROM TO DURATION [stats]        "cdrarrived" to CDR subscribers (with statistics)
-//   dialog EXT CALLID DLGSTATE [REMOTE] "dlgarrived" to dialog subscribers of EXT
+//   dialog EXT CALLID DLGSTATE [REMOTE] "dlgarrived" to dialog subscribers of EXT (REMOTE: the
+//                                       rest of the line, a name-address)
 //   presence EXT 0|1                    "prsarrived" to presence subscribers of EXT
 //   extlist                             "extlistarrived" (the user table) to its subscribers
 //   originate EXT FROM TO PATTERN       "calloriginated" to call-request subscribers
@@ -30,10 +31,17 @@
 // reports 3 for it. An offered call accepted under remote control becomes a call of the
 // connection (1 at once, 2 after the answer delay); declined or redirected, the offer ends.
 //
+// Login: until a connection has logged in ("authenticate" or "sauthenticate"), every other
+// request is answered with fault 2 "Not logged in".
+//
 // Upload handshake: after "beginfiletransfer" / "configurationupdate" the simulator writes "OK"
 // and, for each chunk of up to 1024 bytes received, an acknowledgement; then the response. Each
 // of these is padded with zero bytes to 32, so a peer reading up to 32 bytes never takes bytes
-// of the response.
+// of the response. An upload that is refused (over 16 MiB, a configured fault, not logged in)
+// gets "NO", padded likewise, before its answer.
+//
+// Bad input: a message that is neither a known call nor an answer gets the unknown-method fault;
+// a client that sends 16 MiB without a terminator is dropped. Answers to nothing are ignored.
 
 #include <chrono>
 #include <cstddef>
@@ -62,7 +70,7 @@ class PbxSimulator {
   using Clock = std::chrono::steady_clock;
 
   struct Options {
-    std::uint16_t port = 0;  // 0: a free port
+    std::uint16_t port = 0;   // 0: a free port
     std::string tlsCertFile;  // both set: TLS server mode
     std::string tlsKeyFile;
     std::vector<SimUser> users;  // empty: one user 101 with password "secret"
@@ -73,7 +81,8 @@ class PbxSimulator {
     std::vector<std::string> busy;     // callee numbers that are busy
     std::vector<std::string> unknown;  // callee numbers that do not exist
     std::string traceFile;             // "-": stderr; empty: no trace file
-    // One JSON line per message in either direction (without "\n"); runs on the simulator thread.
+    // One JSON line per message in either direction (without "\n"); runs on the simulator thread
+    // and must not call back into the simulator.
     std::function<void(const std::string&)> trace;
     // The time the timers run on; tests may drive it (then call wake() after moving it).
     std::function<Clock::time_point()> now;
@@ -81,14 +90,14 @@ class PbxSimulator {
 
   // What has happened so far; message counts are over all connections.
   struct Counters {
-    std::size_t connections = 0;     // accepted so far
+    std::size_t connections = 0;  // accepted so far
     std::size_t openConnections = 0;
-    std::size_t messagesIn = 0;      // framed messages received
-    std::size_t messagesOut = 0;     // messages written (handshake bytes not counted)
-    std::vector<std::size_t> receivedByType;  // per method type of requests received (0 to 42)
-    std::vector<std::size_t> sentByType;      // per method type of requests sent (notifications)
-    std::size_t responsesIn = 0;     // answers from the peer to what the simulator sent
-    std::size_t dropped = 0;         // connections dropped for oversized or endless input
+    std::size_t messagesIn = 0;               // framed messages received
+    std::size_t messagesOut = 0;              // messages written (handshake bytes not counted)
+    std::vector<std::size_t> receivedByType;  // requests received, indexed by method type
+    std::vector<std::size_t> sentByType;      // requests (notifications) sent, by method type
+    std::size_t responsesIn = 0;              // answers from the peer to what the simulator sent
+    std::size_t dropped = 0;                  // connections dropped for oversized or endless input
   };
 
   // The control's answer to an offered call.
@@ -128,7 +137,8 @@ class PbxSimulator {
   bool waitForReceived(int type, std::size_t count = 1,
                        std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
   // Waits until `count` messages have been written in all.
-  bool waitForSent(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
+  bool waitForSent(std::size_t count,
+                   std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
 
   // A stored prompt file (extension, name) or configuration file (extension empty).
   std::optional<std::string> file(std::string_view extension, std::string_view name) const;

@@ -19,7 +19,7 @@ using sim::Connection;
 namespace {
 
 constexpr std::size_t kMaxGarbage = 16u << 20;
-constexpr long long kMaxFlood = 1000000;
+constexpr long long kMaxFlood = 100000;
 
 struct Outcome {
   Json json = Json::object();
@@ -53,9 +53,8 @@ struct CommandSpec {
 };
 
 std::optional<CallId> callIdArg(const std::string& text) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      })) {
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return std::nullopt;
   }
   return parseId(text);
@@ -179,9 +178,9 @@ Outcome runMail(Sim& sim, Request& request) {
   return notifySubscribers(
       sim, kSubscribeVoiceMail, &request.words[1],
       [&](XmlRpcRequestMethod& message, CallId subscriptionId) {
-        return static_cast<MailArrivedMethod&>(message).setMail(
-            subscriptionId, from, time, static_cast<int32_t>(*duration),
-            static_cast<int32_t>(*mailId));
+        return static_cast<MailArrivedMethod&>(message).setMail(subscriptionId, from, time,
+                                                                static_cast<int32_t>(*duration),
+                                                                static_cast<int32_t>(*mailId));
       },
       kMailArrived);
 }
@@ -202,12 +201,23 @@ Outcome runCdr(Sim& sim, Request& request) {
   record.authenticatedBy = "pbxsim";
   std::optional<CdrStatistics> statistics;
   if (withStatistics) {
-    statistics = CdrStatistics{.rtpTxPackets = 1500, .rtpTxCodec = "PCMA", .rtpTxPacketSize = 160,
-                               .rtpRxPackets = 1498, .rtpRxCodec = "PCMA", .rtpRxPacketSize = 160,
-                               .rtpRxLost = 2, .rtpRxJitter = 3, .rtpRxMaxDelay = 40,
-                               .rtpDelayIncCount = 1, .rtpDelayDecCount = 1, .faxTxPackets = 0,
-                               .faxTxDuplicatePackets = 0, .faxRxPackets = 0, .faxRxLost = 0,
-                               .faxRxBad = 0, .faxRxDuplicatePackets = 0};
+    statistics = CdrStatistics{.rtpTxPackets = 1500,
+                               .rtpTxCodec = "PCMA",
+                               .rtpTxPacketSize = 160,
+                               .rtpRxPackets = 1498,
+                               .rtpRxCodec = "PCMA",
+                               .rtpRxPacketSize = 160,
+                               .rtpRxLost = 2,
+                               .rtpRxJitter = 3,
+                               .rtpRxMaxDelay = 40,
+                               .rtpDelayIncCount = 1,
+                               .rtpDelayDecCount = 1,
+                               .faxTxPackets = 0,
+                               .faxTxDuplicatePackets = 0,
+                               .faxRxPackets = 0,
+                               .faxRxLost = 0,
+                               .faxRxBad = 0,
+                               .faxRxDuplicatePackets = 0};
   }
   return notifySubscribers(
       sim, kSubscribeCdr, nullptr,
@@ -225,7 +235,7 @@ Outcome runDialog(Sim& sim, Request& request) {
   DialogRecord dialog;
   dialog.callId = *callId;
   dialog.local = {"", request.words[1], "pbxsim", ""};
-  const std::string remote = request.words.size() > 4 ? request.words[4] : "200@pbxsim";
+  const std::string remote = request.rest.empty() ? "200@pbxsim" : request.rest;
   if (!splitNameAddress(remote, dialog.remote.displayName, dialog.remote.user, dialog.remote.host,
                         dialog.remote.port)) {
     return Outcome::failure("bad remote name-address");
@@ -427,7 +437,7 @@ constexpr CommandSpec kCommands[] = {
     {"dtmf", 3, 3, 0, runDtmf},
     {"mail", 5, 5, 0, runMail},
     {"cdr", 4, 5, 0, runCdr},
-    {"dialog", 4, 5, 0, runDialog},
+    {"dialog", 4, 4, 4, runDialog},
     {"presence", 3, 3, 0, runPresence},
     {"extlist", 1, 1, 0, runExtList},
     {"originate", 5, 5, 0, runOriginate},
@@ -474,8 +484,8 @@ std::string PbxSimulator::Impl::runCommand(std::string_view line) {
       if (targetId) {
         request.targetGiven = true;
         request.target = connection(*targetId);
-        if (request.target == nullptr) outcome = Outcome::failure("no connection " +
-                                                                  std::to_string(*targetId));
+        if (request.target == nullptr)
+          outcome = Outcome::failure("no connection " + std::to_string(*targetId));
       } else {
         for (auto it = connections_.rbegin(); it != connections_.rend(); ++it) {
           if (!it->second->closing) {

@@ -67,10 +67,10 @@ class PbxSimulator::Impl {
   std::map<CallId, sim::Call> calls_;
   std::map<CallId, sim::Prompt> prompts_;
   std::map<CallId, sim::Offer> offers_;
-  std::map<CallId, int> originations_;  // call request -> connection
+  std::map<CallId, int> originations_;                                // call request -> connection
   std::map<std::pair<std::string, std::string>, std::string> files_;  // (extension, name)
-  std::map<std::string, int> incomingHandlers_;                         // extension -> connection
-  std::map<int, std::pair<int, std::string>> faults_;                   // type -> code, text
+  std::map<std::string, int> incomingHandlers_;                       // extension -> connection
+  std::map<int, std::pair<int, std::string>> faults_;                 // type -> code, text
   bool stalled_ = false;
   std::mt19937 random_{20261209};
   Counters counters_;
@@ -111,6 +111,7 @@ class PbxSimulator::Impl {
   std::atomic<bool> running_{false};
   int nextConnection_ = 1;
   Clock::time_point startedAt_;
+  std::string readBuffer_;
   FILE* traceFile_ = nullptr;
   bool ownsTraceFile_ = false;
 

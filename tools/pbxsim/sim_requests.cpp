@@ -31,7 +31,9 @@ std::string padded(std::string_view text) {
   return out;
 }
 
-bool isUpload(int type) { return type == kBeginFileTransfer || type == kConfigurationUpdate; }
+bool isUpload(int type) {
+  return type == kBeginFileTransfer || type == kConfigurationUpdate;
+}
 
 // Hands each request's values to the simulator; one object per request.
 class RequestHandler : public NullSessionCallbacks {
@@ -78,13 +80,13 @@ class RequestHandler : public NullSessionCallbacks {
 
   void onCloseCall(CallId callId) override {
     plainAnswer();
-    sim_.endCall(callId);
+    if (ownCall(callId) != sim_.calls_.end()) sim_.endCall(callId);
   }
 
   void onTransferCall(CallId callId, const PartyAddress&) override {
     plainAnswer();
     // The call now belongs to the target: this side's leg ends.
-    if (auto found = sim_.calls_.find(callId); found != sim_.calls_.end()) {
+    if (auto found = ownCall(callId); found != sim_.calls_.end()) {
       const int connection = found->second.connection;
       unlink(callId);
       sim_.calls_.erase(found);
@@ -94,8 +96,8 @@ class RequestHandler : public NullSessionCallbacks {
 
   void onJoinCalls(CallId callId, CallId otherCallId) override {
     plainAnswer();
-    auto first = sim_.calls_.find(callId);
-    auto second = sim_.calls_.find(otherCallId);
+    auto first = ownCall(callId);
+    auto second = ownCall(otherCallId);
     if (first == sim_.calls_.end() || second == sim_.calls_.end() || callId == otherCallId) return;
     unlink(callId);
     unlink(otherCallId);
@@ -105,7 +107,7 @@ class RequestHandler : public NullSessionCallbacks {
 
   void onUnjoinCalls(CallId callId, CallId) override {
     plainAnswer();
-    unlink(callId);
+    if (ownCall(callId) != sim_.calls_.end()) unlink(callId);
   }
 
   void onPlayMessage(CallId callId, const std::string& fileName, int32_t count) override {
@@ -126,7 +128,7 @@ class RequestHandler : public NullSessionCallbacks {
   }
 
   void onEnableDtmfDetection(CallId callId, bool enable) override {
-    if (auto found = sim_.calls_.find(callId); found != sim_.calls_.end()) {
+    if (auto found = ownCall(callId); found != sim_.calls_.end()) {
       found->second.dtmfDetection = enable;
     }
   }
@@ -172,8 +174,7 @@ class RequestHandler : public NullSessionCallbacks {
     beginUpload(requestId, kBeginFileTransfer, extension, fileName, size);
   }
 
-  void onConfigurationUpdate(CallId requestId, const std::string& fileName,
-                             int32_t size) override {
+  void onConfigurationUpdate(CallId requestId, const std::string& fileName, int32_t size) override {
     beginUpload(requestId, kConfigurationUpdate, {}, fileName, size);
   }
 
@@ -210,6 +211,15 @@ class RequestHandler : public NullSessionCallbacks {
     finish(*response);
   }
 
+  // The call when it belongs to this connection; another connection's calls are not its to touch.
+  std::map<CallId, sim::Call>::iterator ownCall(CallId callId) {
+    auto found = sim_.calls_.find(callId);
+    if (found != sim_.calls_.end() && found->second.connection != conn_.id) {
+      return sim_.calls_.end();
+    }
+    return found;
+  }
+
   void unlink(CallId callId) {
     auto found = sim_.calls_.find(callId);
     if (found == sim_.calls_.end() || found->second.partner == 0) return;
@@ -229,8 +239,8 @@ class RequestHandler : public NullSessionCallbacks {
       sim_.send(conn_, refused);
       return;
     }
-    conn_.upload = sim::Upload{requestId, type, extension, fileName,
-                               static_cast<std::size_t>(size), {}};
+    conn_.upload =
+        sim::Upload{requestId, type, extension, fileName, static_cast<std::size_t>(size), {}};
     sim_.sendBytes(conn_, padded("OK"), "handshake", true);
   }
 
@@ -286,7 +296,8 @@ std::size_t PbxSimulator::Impl::feedUpload(Connection& conn, std::string_view by
   std::size_t chunksDone = after / sim::kUploadChunk;
   if (after == upload.size && after % sim::kUploadChunk != 0) ++chunksDone;
   std::size_t chunksBefore = before / sim::kUploadChunk;
-  for (std::size_t i = chunksBefore; i < chunksDone; ++i) sendBytes(conn, padded("ACK"), "ack", true);
+  for (std::size_t i = chunksBefore; i < chunksDone; ++i)
+    sendBytes(conn, padded("ACK"), "ack", true);
   if (after == upload.size) {
     files_[{upload.extension, upload.name}] = std::move(upload.data);
     IdFlagResponseMethod response(upload.type);
@@ -313,7 +324,7 @@ void PbxSimulator::Impl::handleAnswer(Connection& conn, const std::string& text)
         case CallArrivedResponseMethod::kAccept:
           decision.kind = OfferDecision::kAccept;
           decision.remoteControl = offerReply.remoteControl();
-          if (decision.remoteControl) placeCall(conn.id, callId, conn.extension, false);
+          if (decision.remoteControl) placeCall(conn.id, callId, {}, false);
           break;
         case CallArrivedResponseMethod::kDecline:
           decision.kind = OfferDecision::kDecline;

@@ -49,7 +49,8 @@ struct Connection {
   BsdSocket socket{false};
   std::unique_ptr<TlsServerLink> tls;
   MessageFramer framer;
-  std::string out;  // written when the socket takes it
+  std::string out;          // written when the socket takes it
+  std::size_t outSent = 0;  // bytes of `out` already written
   bool loggedIn = false;
   std::string user;
   std::string extension;

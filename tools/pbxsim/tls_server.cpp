@@ -2,6 +2,8 @@
 
 #include <openssl/err.h>
 
+#include "telvane/net/socket_bio.h"
+
 namespace telvane::tools {
 
 namespace {
@@ -41,7 +43,10 @@ std::unique_ptr<TlsServerLink> TlsServerLink::Attach(const TlsServerContext& con
   SSL* ssl = SSL_new(context.get());
   if (ssl == nullptr) return nullptr;
   std::unique_ptr<TlsServerLink> link(new TlsServerLink(ssl));
-  if (SSL_set_fd(ssl, handle) != 1) return nullptr;
+  // The library's socket BIO: a write to a peer that has gone never raises SIGPIPE.
+  BIO* bio = NewSocketBio(handle);
+  if (bio == nullptr) return nullptr;
+  SSL_set_bio(ssl, bio, bio);
   SSL_set_accept_state(ssl);
   return link;
 }
