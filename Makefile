@@ -2,16 +2,15 @@
 CMAKE_GEN := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test test-tsan demo bench fuzz format clean
+.PHONY: deps test test-tsan release demo bench fuzz format clean
 
 deps:
 	@scripts/install-deps
 
 # Debug build with AddressSanitizer and UndefinedBehaviorSanitizer; all CTest tests.
-build/build.ninja: | deps
+# Configuring every time is cheap and picks up folders that appeared since the last build.
+test: deps
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=address
-
-test: deps build/build.ninja
 	cmake --build build -j $(JOBS)
 	cd build && ctest --output-on-failure -j $(JOBS)
 
@@ -22,15 +21,14 @@ test-tsan: deps
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L threads --no-tests=ignore
 
 # Release build for the demo and the benchmarks.
-build-release/build.ninja: | deps
+release: deps
 	cmake -S . -B build-release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTELVANE_BENCH=ON
-
-demo: deps build-release/build.ninja
 	cmake --build build-release -j $(JOBS)
+
+demo: release
 	@scripts/demo build-release
 
-bench: deps build-release/build.ninja
-	cmake --build build-release -j $(JOBS)
+bench: release
 	@scripts/bench build-release
 
 format:

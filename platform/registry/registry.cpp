@@ -203,6 +203,25 @@ bool Registry::setValue(std::string_view key, std::string_view name, const Regis
   });
 }
 
+bool Registry::setValues(const std::vector<RegistryWrite>& writes) {
+  for (const RegistryWrite& w : writes)
+    if (!splitPath(w.key)) return false;
+  return modify(file_, [&](Node& root, bool& dirty) {
+    for (const RegistryWrite& w : writes) {
+      Node* n = makeNode(root, w.key);
+      auto it = n->values.find(w.name);
+      if (it != n->values.end() && it->second == w.value) continue;
+      if (it != n->values.end()) {
+        it->second = w.value;
+      } else {
+        n->values.emplace(w.name, w.value);
+      }
+      dirty = true;
+    }
+    return true;
+  });
+}
+
 bool Registry::deleteValue(std::string_view key, std::string_view name) {
   return modify(file_, [&](Node& root, bool& dirty) {
     Node* n = const_cast<Node*>(findNode(root, key));

@@ -51,6 +51,13 @@ struct RegistryValue {
   bool operator==(const RegistryValue&) const = default;
 };
 
+// One value to set with Registry::setValues.
+struct RegistryWrite {
+  std::string key;
+  std::string name;
+  RegistryValue value;
+};
+
 class Registry {
  public:
   explicit Registry(std::filesystem::path file);
@@ -72,6 +79,9 @@ class Registry {
   std::optional<RegistryValue> value(std::string_view key, std::string_view name) const;
   bool setValue(std::string_view key, std::string_view name, const RegistryValue& value);
   bool deleteValue(std::string_view key, std::string_view name);  // false if it did not exist
+  // Sets all the values (creating their keys) in one change of the store: all of them, or none
+  // when a key path is invalid or the store cannot be written.
+  bool setValues(const std::vector<RegistryWrite>& writes);
 
   // Typed shortcuts; a value of the other type reads as absent.
   std::optional<std::string> getString(std::string_view key, std::string_view name) const;

@@ -43,7 +43,7 @@ bool FlagTextResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool FlagTextResponseMethod::serializeResults(std::string& out) const {
-  return writeResult(out, XmlRpcValueBool(flag_)) && writeResult(out, XmlRpcValueString(text_));
+  return writeParam(out, XmlRpcValueBool(flag_)) && writeParam(out, XmlRpcValueString(text_));
 }
 
 void GetExtensionResponseMethod::dispatch(SessionCallbacks& callbacks) {

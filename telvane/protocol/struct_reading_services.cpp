@@ -174,11 +174,5 @@ bool readTypedResults(XMLNavigator& nav, std::span<const int> types,
   return true;
 }
 
-bool writeResult(std::string& out, const XmlRpcValue& value) {
-  out.append("<param>\r\n");
-  if (!value.serialize(out)) return false;
-  out.append("</param>\r\n");
-  return true;
-}
 
 }  // namespace telvane

@@ -102,10 +102,9 @@ bool writeRecord(const R& record, std::span<const RecordField<R>> fields,
                  XmlRpcValueStruct& target);
 
 // Response results: reads every "param" after the "params" start tag and checks that the first
-// ones have `types` in that order (further results are kept but not checked).
+// ones have `types` in that order (further results are kept but not checked). Results are
+// written with writeParam (xmlrpc_method.h).
 bool readTypedResults(XMLNavigator& nav, std::span<const int> types,
                       std::vector<std::unique_ptr<XmlRpcValue>>& results);
-// One "<param>" block.
-bool writeResult(std::string& out, const XmlRpcValue& value);
 
 }  // namespace telvane

@@ -209,9 +209,9 @@ bool SubscribeResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool SubscribeResponseMethod::serializeResults(std::string& out) const {
-  return id_ != nullptr && writeResult(out, *id_) &&
-         writeResult(out, XmlRpcValueBool(confirmed_)) &&
-         writeResult(out, XmlRpcValueInt(errorCode_));
+  return id_ != nullptr && writeParam(out, *id_) &&
+         writeParam(out, XmlRpcValueBool(confirmed_)) &&
+         writeParam(out, XmlRpcValueInt(errorCode_));
 }
 
 void SubscribeResponseMethod::dispatch(SessionCallbacks& callbacks) {

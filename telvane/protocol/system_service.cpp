@@ -67,9 +67,9 @@ bool GetSystemInfoResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool GetSystemInfoResponseMethod::serializeResults(std::string& out) const {
-  return id_ != nullptr && writeResult(out, *id_) &&
-         writeResult(out, XmlRpcValueString(uniqueId_)) &&
-         writeResult(out, XmlRpcValueString(version_));
+  return id_ != nullptr && writeParam(out, *id_) &&
+         writeParam(out, XmlRpcValueString(uniqueId_)) &&
+         writeParam(out, XmlRpcValueString(version_));
 }
 
 void GetFilesResponseMethod::setResult(CallId requestId, std::vector<std::string> fileNames) {
@@ -89,12 +89,12 @@ bool GetFilesResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool GetFilesResponseMethod::serializeResults(std::string& out) const {
-  if (id_ == nullptr || !writeResult(out, *id_)) return false;
+  if (id_ == nullptr || !writeParam(out, *id_)) return false;
   XmlRpcValueArray list;
   for (const std::string& name : fileNames_) {
     list.append(std::make_unique<XmlRpcValueString>(name));
   }
-  return writeResult(out, list);
+  return writeParam(out, list);
 }
 
 void IdFlagResponseMethod::setResult(CallId requestId, bool flag) {
@@ -111,7 +111,7 @@ bool IdFlagResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool IdFlagResponseMethod::serializeResults(std::string& out) const {
-  return id_ != nullptr && writeResult(out, *id_) && writeResult(out, XmlRpcValueBool(flag_));
+  return id_ != nullptr && writeParam(out, *id_) && writeParam(out, XmlRpcValueBool(flag_));
 }
 
 // ---- requests

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "tools/wire/catalogue_commands.h"
 #include "tools/wire/wire_json.h"
 
 namespace {
@@ -14,13 +15,16 @@ std::string readAll() {
 }
 
 int usage() {
-  std::cerr << "usage: telvane-wire decode|encode|split  (reads stdin, writes stdout)\n";
+  std::cerr << "usage: telvane-wire decode [--strict]|encode|split|dispatch [--response-to METHOD]"
+               "  (reads stdin, writes stdout)\n";
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int status = telvane::tools::runCatalogueCommand(argc, argv); status >= 0)
+    return status;
   if (argc != 2) return usage();
   const std::string command = argv[1];
   try {

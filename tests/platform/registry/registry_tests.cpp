@@ -6,7 +6,9 @@
 
 #include "platform/registry/registry.h"
 #include "platform/registry/settings.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using testsupport::TempFolder;
 
 namespace platform {
 namespace {

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "platform/registry/registry.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using testsupport::TempFolder;
 
 namespace platform {
 namespace {

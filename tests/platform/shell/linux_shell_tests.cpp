@@ -11,7 +11,9 @@
 #include "platform/shell/open_address.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/ui_driver.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using testsupport::TempFolder;
 
 namespace platform::shell {
 namespace {

@@ -6,7 +6,9 @@
 #include "platform/shell/locale_info.h"
 #include "platform/shell/special_folders.h"
 #include "platform/shell/system_version.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using testsupport::TempFolder;
 
 namespace platform::shell {
 namespace {

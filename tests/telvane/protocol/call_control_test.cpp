@@ -9,12 +9,6 @@ namespace {
 
 using namespace telvane::testing;
 
-PartyAddress party(std::string_view text) {
-  PartyAddress p;
-  EXPECT_TRUE(parseParty(text, p)) << text;
-  return p;
-}
-
 TEST(CallControlWire, CreateCallWritesOptionalParamsOnlyWhenGiven) {
   CreateCallMethod all;
   ASSERT_TRUE(all.setCall(42, "system", party("PBX:101"), "Ringova", "ann", 7));

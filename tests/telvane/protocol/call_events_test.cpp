@@ -9,12 +9,6 @@ namespace {
 
 using namespace telvane::testing;
 
-PartyAddress party(std::string_view text) {
-  PartyAddress p;
-  EXPECT_TRUE(parseParty(text, p)) << text;
-  return p;
-}
-
 // ---- plain notifications
 
 TEST(CallEventNotifications, WriteReadAndDeliverTheirValues) {

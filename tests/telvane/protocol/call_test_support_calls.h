@@ -14,6 +14,13 @@
 
 namespace telvane::testing {
 
+// A party parsed from text; the text must parse.
+inline PartyAddress party(std::string_view text) {
+  PartyAddress p;
+  EXPECT_TRUE(parseParty(text, p)) << text;
+  return p;
+}
+
 inline std::string str(std::string_view text) {
   return "<value><string>" + std::string(text) + "</string></value>";
 }

@@ -9,12 +9,6 @@ namespace {
 
 using namespace telvane::testing;
 
-PartyAddress party(std::string_view text) {
-  PartyAddress p;
-  EXPECT_TRUE(parseParty(text, p)) << text;
-  return p;
-}
-
 TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
   RecordingCallStartedMethod callStarted;
   ASSERT_TRUE(callStarted.setParties(42, party("pbx:101"), party("sip:ann@h")));

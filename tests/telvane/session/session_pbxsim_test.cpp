@@ -6,6 +6,7 @@
 #include "session_test_support.h"
 #include "telvane/session/pbx_session.h"
 #include "telvane/xmlrpc/method_table.h"
+#include "tests/support/temp_folder.h"
 #include "tests/telvane/net/test_support.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
@@ -199,7 +200,7 @@ TEST_P(SessionSimTest, SystemServiceAndUploads) {
   EXPECT_EQ(uniqueId, "PBXSIM-0001");
   EXPECT_EQ(version, "Sim-5.1.26-PBX");
 
-  testing::TempDir folder;
+  testsupport::TempFolder folder;
   const auto path = folder.path() / "greeting.wav";
   std::string bytes(5000, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 + 1);

@@ -15,6 +15,7 @@
 #include "telvane/protocol/system_service.h"
 #include "telvane/session/pbx_session.h"
 #include "telvane/xmlrpc/method_table.h"
+#include "tests/support/temp_folder.h"
 
 namespace telvane {
 namespace {
@@ -242,15 +243,15 @@ class SessionUploadTest : public SessionRequestsTest {
     std::ofstream(path_, std::ios::binary) << bytes;
     return bytes;
   }
-  ~SessionUploadTest() override { std::remove(path_.c_str()); }
 
-  std::string path_ = ::testing::TempDir() + "/session_upload_msg.wav";
+  testsupport::TempFolder folder_;
+  std::string path_ = (folder_.path() / "session_upload_msg.wav").string();
 };
 
 TEST_F(SessionUploadTest, MissingFileFailsAtOnce) {
   login();
   EXPECT_FALSE(session_.TransferFile("101", path_ + ".missing"));
-  EXPECT_FALSE(session_.UpdateConfiguration(::testing::TempDir()));  // a folder
+  EXPECT_FALSE(session_.UpdateConfiguration(folder_.path().string()));  // a folder
   EXPECT_TRUE(peer_.quietFor(100ms));
 }
 

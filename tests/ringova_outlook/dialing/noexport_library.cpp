@@ -1,0 +1,4 @@
+// A shared library without GetBestMatching, for the matcher's missing-export path.
+extern "C" int KestrixSomethingElse() {
+  return 1;
+}
