@@ -1,0 +1,138 @@
+#include "telvane/control/notification_relay.h"
+
+#include <atomic>
+
+namespace telvane {
+
+struct NotificationRelay::Shared {
+  std::function<void(const Notification&)> raise;
+
+  mutable std::mutex mutex;
+  std::condition_variable changed;
+  platform::OwnerDispatcher* dispatcher = nullptr;
+  bool closed = false;
+  int syncDepth = 0;      // open SyncScopes
+  bool draining = false;  // owner thread inside drain(); a nested drain leaves the work to it
+  struct Entry {
+    Notification notification;
+    std::uint64_t seq;
+  };
+  std::deque<Entry> queue;
+  std::uint64_t queued = 0;   // sequence number of the latest entry
+  std::uint64_t settled = 0;  // every entry up to here was raised or dropped
+};
+
+namespace {
+
+std::atomic<int> tasksHeld{0};
+
+// Lives in each posted task: counts the tasks that dispatchers still hold.
+struct HeldTask {
+  HeldTask() { ++tasksHeld; }
+  ~HeldTask() { --tasksHeld; }
+  HeldTask(const HeldTask&) = delete;
+  HeldTask& operator=(const HeldTask&) = delete;
+};
+
+// Owner thread: raises the queue in order, unless a synchronous call is open.
+void drainQueue(NotificationRelay::Shared& s) {
+  std::unique_lock lock(s.mutex);
+  if (s.draining) return;
+  s.draining = true;
+  while (!s.closed && s.syncDepth == 0 && !s.queue.empty()) {
+    NotificationRelay::Shared::Entry entry = std::move(s.queue.front());
+    s.queue.pop_front();
+    lock.unlock();
+    s.raise(entry.notification);
+    lock.lock();
+    s.settled = entry.seq;
+    s.changed.notify_all();
+  }
+  s.draining = false;
+}
+
+// Asks the owner thread to drain; false when there is no dispatcher to ask. Lock held.
+bool postDrain(const std::shared_ptr<NotificationRelay::Shared>& s) {
+  if (!s->dispatcher || s->closed) return false;
+  return s->dispatcher->post(
+      [weak = std::weak_ptr<NotificationRelay::Shared>(s), held = std::make_shared<HeldTask>()] {
+        if (auto alive = weak.lock()) drainQueue(*alive);
+      });
+}
+
+}  // namespace
+
+int NotificationRelay::tasksInDispatchers() {
+  return tasksHeld.load();
+}
+
+NotificationRelay::NotificationRelay(std::function<void(const Notification&)> raise)
+    : shared_(std::make_shared<Shared>()) {
+  shared_->raise = std::move(raise);
+}
+
+NotificationRelay::~NotificationRelay() {
+  close();
+}
+
+void NotificationRelay::setDispatcher(platform::OwnerDispatcher* dispatcher) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->dispatcher = dispatcher;
+  if (!dispatcher) {
+    shared_->queue.clear();
+    shared_->settled = shared_->queued;
+    shared_->changed.notify_all();
+  }
+}
+
+bool NotificationRelay::canReceive() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->dispatcher != nullptr && !shared_->closed;
+}
+
+void NotificationRelay::deliver(const Notification& notification) {
+  std::shared_ptr<Shared> s = shared_;
+  std::unique_lock lock(s->mutex);
+  if (!s->dispatcher || s->closed) return;
+  const std::uint64_t seq = ++s->queued;
+  s->queue.push_back({notification, seq});
+  if (s->syncDepth > 0) return;  // raised when the synchronous call returns
+
+  // The task holds the shared state, not the relay: it may run after the control is gone.
+  if (!postDrain(s)) {
+    // The host's dispatcher has shut down: nothing will ever raise it.
+    s->queue.pop_back();
+    s->settled = s->queued;
+    return;
+  }
+  s->changed.wait(lock, [&] { return s->settled >= seq || s->syncDepth > 0 || s->closed; });
+}
+
+void NotificationRelay::close() {
+  std::lock_guard lock(shared_->mutex);
+  shared_->closed = true;
+  shared_->queue.clear();
+  shared_->settled = shared_->queued;
+  shared_->changed.notify_all();
+}
+
+NotificationRelay::SyncScope::SyncScope(NotificationRelay& relay) : relay_(relay) {
+  std::lock_guard lock(relay_.shared_->mutex);
+  ++relay_.shared_->syncDepth;
+  // A sender waiting for the owner would wait for the whole call: let it go on.
+  relay_.shared_->changed.notify_all();
+}
+
+NotificationRelay::SyncScope::~SyncScope() {
+  Shared& s = *relay_.shared_;
+  std::lock_guard lock(s.mutex);
+  if (--s.syncDepth > 0 || s.queue.empty()) return;
+  // Raised once the call has returned to the host, the next time it pumps.
+  if (!postDrain(relay_.shared_)) {
+    s.queue.clear();
+    s.settled = s.queued;
+    s.changed.notify_all();
+  }
+}
+
+}  // namespace telvane

@@ -1,0 +1,129 @@
+// The relay that carries notifications from the receive thread to the host's thread.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/owner_dispatcher.h"
+#include "telvane/control/notification_relay.h"
+
+namespace telvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Pumps until `done` holds or two seconds passed.
+template <class Pred>
+bool pumpUntil(platform::PollableDispatcher& d, Pred done) {
+  auto deadline = std::chrono::steady_clock::now() + 2s;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    d.pumpFor(10ms);
+  }
+  return true;
+}
+
+std::string callIdOf(const Notification& n) {
+  return std::get<CallStateChangedNotification>(n).callId;
+}
+
+Notification state(const std::string& id) {
+  return CallStateChangedNotification{id, 2};
+}
+
+TEST(NotificationRelayTest, DeliverWaitsUntilTheOwnerRaisedIt) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> raised;
+  NotificationRelay relay([&](const Notification& n) { raised.push_back(callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  std::atomic<bool> delivered{false};
+  std::thread receiver([&] {
+    relay.deliver(state("1"));
+    delivered = true;
+  });
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(delivered);
+  ASSERT_TRUE(pumpUntil(dispatcher, [&] { return delivered.load(); }));
+  receiver.join();
+  EXPECT_EQ(raised, std::vector<std::string>{"1"});
+}
+
+TEST(NotificationRelayTest, WithoutDispatcherNothingIsRaised) {
+  int raised = 0;
+  NotificationRelay relay([&](const Notification&) { ++raised; });
+  EXPECT_FALSE(relay.canReceive());
+  relay.deliver(state("1"));  // returns at once
+  EXPECT_EQ(raised, 0);
+}
+
+// The receive thread is not held up while the owner is inside a synchronous call; what came
+// meanwhile is raised, in order, once the call has ended and the owner pumps.
+TEST(NotificationRelayTest, NotificationsDuringASynchronousCallWaitForItsEnd) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> log;
+  NotificationRelay relay([&](const Notification& n) { log.push_back("event " + callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  {
+    NotificationRelay::SyncScope sync(relay);
+    std::thread receiver([&] {
+      relay.deliver(state("1"));
+      relay.deliver(state("2"));
+    });
+    receiver.join();  // would hang if deliver waited for the owner
+    dispatcher.pump();
+    log.push_back("returned");
+  }
+  log.push_back("after");
+  dispatcher.pump();
+  EXPECT_EQ(log, (std::vector<std::string>{"returned", "after", "event 1", "event 2"}));
+}
+
+// A sender already waiting when the owner enters a synchronous call is let go; its
+// notification is raised after the call, ahead of later ones.
+TEST(NotificationRelayTest, AWaitingSenderIsReleasedWhenASynchronousCallBegins) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> log;
+  NotificationRelay relay([&](const Notification& n) { log.push_back(callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  std::atomic<int> delivered{0};
+  std::thread receiver([&] {
+    relay.deliver(state("1"));
+    ++delivered;
+    relay.deliver(state("2"));
+    ++delivered;
+  });
+  pollfd p{dispatcher.fd(), POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 2000), 1);  // the first one is waiting for the owner
+  {
+    NotificationRelay::SyncScope sync(relay);
+    receiver.join();
+    EXPECT_EQ(delivered, 2);
+    dispatcher.pump();  // the task posted for the first one: not inside the call
+    EXPECT_TRUE(log.empty());
+  }
+  EXPECT_TRUE(log.empty());
+  dispatcher.pump();
+  EXPECT_EQ(log, (std::vector<std::string>{"1", "2"}));
+}
+
+TEST(NotificationRelayTest, CloseReleasesTheSenderAndRaisesNothingMore) {
+  platform::PollableDispatcher dispatcher;
+  int raised = 0;
+  NotificationRelay relay([&](const Notification&) { ++raised; });
+  relay.setDispatcher(&dispatcher);
+  std::thread receiver([&] { relay.deliver(state("1")); });
+  pollfd p{dispatcher.fd(), POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 2000), 1);
+  relay.close();
+  receiver.join();
+  EXPECT_FALSE(relay.canReceive());
+  dispatcher.pump();
+  EXPECT_EQ(raised, 0);
+}
+
+}  // namespace
+}  // namespace telvane

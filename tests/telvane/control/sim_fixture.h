@@ -1,0 +1,126 @@
+#pragma once
+// A control on the test's thread, logged in (or not) to an in-process simulator, with every event
+// recorded as one line of text ("CallStateChanged 123 2") together with the thread it ran on.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/owner_dispatcher.h"
+#include "platform/com/variant.h"
+#include "telvane/control/telvane_ctrl.h"
+#include "tools/pbxsim/pbx_simulator.h"
+
+namespace telvane::testing {
+
+using namespace std::chrono_literals;
+
+inline std::string variantText(const platform::Variant& v) {
+  switch (v.type()) {
+    case platform::VarType::Bool:
+      return v.boolValue() ? "true" : "false";
+    case platform::VarType::I2:
+      return std::to_string(v.i2());
+    case platform::VarType::I4:
+      return std::to_string(v.i4());
+    case platform::VarType::Text:
+      return v.text();
+    default:
+      return "?";
+  }
+}
+
+class SimFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tools::PbxSimulator::Options options;
+    options.answerDelay = 100ms;
+    options.promptLength = 100ms;
+    options.busy = {"202"};
+    options.trace = [this](const std::string& line) {
+      std::lock_guard lock(traceMutex_);
+      trace_.push_back(line);
+    };
+    sim_ = std::make_unique<tools::PbxSimulator>(std::move(options));
+    ASSERT_TRUE(sim_->start()) << sim_->error();
+    control_ = std::make_unique<CTelvaneCtrl>();
+    control_->setDispatcher(&dispatcher_);
+    for (const platform::MemberInfo& event : control_->events()) {
+      control_->advise(event.id, [this, &event](const std::vector<platform::Variant>& args) {
+        std::string line = event.name;
+        for (const platform::Variant& a : args) line += " " + variantText(a);
+        events_.push_back(line);
+        if (std::this_thread::get_id() != owner_) offThread_ = true;
+      });
+    }
+  }
+
+  void TearDown() override {
+    control_.reset();
+    sim_.reset();  // its thread writes the trace
+    EXPECT_FALSE(offThread_) << "an event ran off the host's thread";
+  }
+
+  int16_t port() const { return static_cast<int16_t>(sim_->port()); }
+
+  bool connect() { return control_->Connect("127.0.0.1", port(), 2, "101", "secret"); }
+
+  // Pumps the control's dispatcher until `done` holds (at most `limit`).
+  bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      dispatcher_.pumpFor(10ms);
+    }
+    return true;
+  }
+  bool pumpUntilEvent(const std::string& line, std::chrono::milliseconds limit = 3s) {
+    return pumpUntil([&] { return hasEvent(line); }, limit);
+  }
+  void pumpFor(std::chrono::milliseconds span) {
+    auto deadline = std::chrono::steady_clock::now() + span;
+    while (std::chrono::steady_clock::now() < deadline) dispatcher_.pumpFor(10ms);
+  }
+
+  bool hasEvent(const std::string& line) const {
+    for (const std::string& e : events_) {
+      if (e == line) return true;
+    }
+    return false;
+  }
+  std::vector<std::string> eventsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const std::string& e : events_) {
+      if (e.rfind(prefix, 0) == 0) out.push_back(e);
+    }
+    return out;
+  }
+
+  // Trace lines of messages the simulator received that mention `text`.
+  std::vector<std::string> received(const std::string& text) {
+    std::lock_guard lock(traceMutex_);
+    std::vector<std::string> out;
+    for (const std::string& line : trace_) {
+      if (line.find("\"dir\":\"in\"") != std::string::npos &&
+          line.find(text) != std::string::npos) {
+        out.push_back(line);
+      }
+    }
+    return out;
+  }
+
+  std::thread::id owner_ = std::this_thread::get_id();
+  platform::PollableDispatcher dispatcher_;
+  std::unique_ptr<tools::PbxSimulator> sim_;
+  std::unique_ptr<CTelvaneCtrl> control_;
+  std::vector<std::string> events_;
+  bool offThread_ = false;
+  std::mutex traceMutex_;
+  std::vector<std::string> trace_;
+};
+
+}  // namespace telvane::testing
