@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "telvane/xmlrpc/ascii.h"
+
 namespace telvane::shell {
 
 using platform::Variant;
@@ -12,18 +14,6 @@ namespace {
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
-}
-
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
 }
 
 // The one parameter whose range is unsigned: its 16 bits go on as they are.
@@ -68,9 +58,9 @@ bool splitWords(std::string_view line, std::vector<std::string>& words, std::str
 }
 
 bool parseBool(std::string_view word, bool& out) {
-  if (equalsIgnoringCase(word, "true") || word == "1") {
+  if (equalsIgnoreCase(word, "true") || word == "1") {
     out = true;
-  } else if (equalsIgnoringCase(word, "false") || word == "0") {
+  } else if (equalsIgnoreCase(word, "false") || word == "0") {
     out = false;
   } else {
     return false;

@@ -8,6 +8,7 @@
 
 #include "apps/telvane/command_line.h"
 #include "apps/telvane/json_line.h"
+#include "telvane/xmlrpc/ascii.h"
 
 namespace telvane::shell {
 
@@ -38,15 +39,6 @@ void addValue(JsonLine& line, const std::string& name, const Variant& v) {
     case VarType::Empty:
       break;
   }
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -105,10 +97,10 @@ bool Shell::runLine(std::string_view line) {
   if (words.empty() || words.front().starts_with('#')) return true;
   const std::string command = words.front();
   words.erase(words.begin());
-  if (equalsIgnoringCase(command, "quit")) return false;
-  if (equalsIgnoringCase(command, "wait")) {
+  if (equalsIgnoreCase(command, "quit")) return false;
+  if (equalsIgnoreCase(command, "wait")) {
     waitForEvent(words);
-  } else if (equalsIgnoringCase(command, "sleep")) {
+  } else if (equalsIgnoreCase(command, "sleep")) {
     sleepFor(words);
   } else {
     callMethod(command, words);

@@ -15,6 +15,13 @@ namespace telvane {
 // How long a wait may last: no value waits without limit.
 using WaitLimit = std::optional<std::chrono::microseconds>;
 
+// The time left until `deadline` on the steady clock, never negative.
+inline std::chrono::microseconds TimeLeft(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return left.count() > 0 ? left : std::chrono::microseconds(0);
+}
+
 struct WatchedHandle {
   int handle = -1;  // negative handles are skipped
   bool wantRead = false;

@@ -20,12 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Time left until `deadline`, never negative.
-std::chrono::microseconds Left(Clock::time_point deadline) {
-  return std::max(std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()),
-                  std::chrono::microseconds(0));
-}
-
 // Repeats one TLS step until it returns a positive result, fails, or the deadline passes; waits
 // for the socket whenever the step asks for it. Returns the step's last result (<= 0: failed).
 template <typename Step>
@@ -36,7 +30,7 @@ int Drive(SSL* ssl, int handle, Clock::time_point deadline, Step step) {
     if (result > 0) return result;
     const int error = SSL_get_error(ssl, result);
     if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return result;
-    if (WaitForHandle(handle, error == SSL_ERROR_WANT_WRITE, Left(deadline)) <= 0) return -1;
+    if (WaitForHandle(handle, error == SSL_ERROR_WANT_WRITE, TimeLeft(deadline)) <= 0) return -1;
   }
 }
 
@@ -122,8 +116,8 @@ TlsConnectResult TlsChannel::Connect(TlsContext& context, const BsdSocket& socke
       return failed(std::string("certificate rejected: ") +
                     X509_verify_cert_error_string(verified));
     }
-    return failed(Left(deadline).count() == 0 ? "TLS handshake timed out"
-                                              : OpenSslFailure("TLS handshake failed"));
+    return failed(TimeLeft(deadline).count() == 0 ? "TLS handshake timed out"
+                                                  : OpenSslFailure("TLS handshake failed"));
   }
 
   // From here on the handshake is complete: a rejected channel is shut down before it is freed.

@@ -9,11 +9,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::chrono::microseconds Left(Clock::time_point deadline) {
-  return std::max(std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()),
-                  std::chrono::microseconds(0));
-}
-
 constexpr std::size_t kMaxPlainRead = 65536;
 
 }  // namespace
@@ -44,13 +39,13 @@ int SessionConnection::readWithin(char* buffer, std::size_t size, std::chrono::m
   const auto deadline = Clock::now() + limit;
   for (;;) {
     if (!hasBufferedData()) {
-      const int ready = WaitForHandle(handle(), false, Left(deadline));
+      const int ready = WaitForHandle(handle(), false, TimeLeft(deadline));
       if (ready < 0) return -1;
       if (ready == 0) return 0;
     }
     const int got = read(buffer, size);
     // A TLS record may arrive in pieces: readable, yet nothing to hand out.
-    if (got != 0 || Left(deadline).count() == 0) return got;
+    if (got != 0 || TimeLeft(deadline).count() == 0) return got;
   }
 }
 
@@ -66,7 +61,7 @@ bool SessionConnection::write(std::string_view bytes, std::chrono::milliseconds 
       continue;
     }
     // The send buffer is full: wait until it drains.
-    if (WaitForHandle(handle(), true, Left(deadline)) <= 0) return false;
+    if (WaitForHandle(handle(), true, TimeLeft(deadline)) <= 0) return false;
   }
   return true;
 }
