@@ -69,7 +69,8 @@ bool parseBool(std::string_view word, bool& out) {
 }
 
 bool parseInteger(std::string_view word, long long min, long long max, long long& out) {
-  if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+  // from_chars takes no '+' itself; drop one, but not in front of a '-' ("+-5").
+  if (word.size() > 1 && word.front() == '+' && word[1] != '-') word.remove_prefix(1);
   long long n = 0;
   auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
   if (word.empty() || ec != std::errc() || end != word.data() + word.size()) return false;

@@ -51,6 +51,10 @@ TEST(CommandLineTest, BooleansAndNumbers) {
   EXPECT_FALSE(parseInteger("1e2", 0, 1000, n));
   EXPECT_FALSE(parseInteger("0x10", 0, 1000, n));
   EXPECT_FALSE(parseInteger("", 0, 1000, n));
+  EXPECT_FALSE(parseInteger("+", 0, 1000, n));
+  EXPECT_FALSE(parseInteger("+-5", -100, 100, n));
+  EXPECT_FALSE(parseInteger("++5", 0, 100, n));
+  EXPECT_FALSE(parseInteger("-", -100, 100, n));
 }
 
 const platform::MemberInfo& method(std::string_view name) {
