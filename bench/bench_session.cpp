@@ -32,7 +32,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-double nanos(Clock::duration d) { return std::chrono::duration<double, std::nano>(d).count(); }
+double nanos(Clock::duration d) {
+  return std::chrono::duration<double, std::nano>(d).count();
+}
 
 double percentile(std::vector<double> values, double p) {
   if (values.empty()) return 0;
@@ -118,7 +120,10 @@ void BM_CloseCallRoundTrip(benchmark::State& state) {
   }
   reportLatency(state, "", latencies);
 }
-BENCHMARK(BM_CloseCallRoundTrip)->Name("session/closecall_round_trip")->UseManualTime();
+BENCHMARK(BM_CloseCallRoundTrip)
+    ->Name("session/closecall_round_trip")
+    ->UseManualTime()
+    ->Iterations(2000);
 
 // The bytes one CloseCall round trip moves: the request; the plain answer and the state 3.
 struct WireSizes {
@@ -229,8 +234,9 @@ void BM_Notifications(benchmark::State& state) {
     rig.host.last = {};
     Clock::time_point start = Clock::now();
     // The command waits for the simulator's thread, which may wait for the socket to drain.
-    auto flood = std::async(std::launch::async,
-                            [&] { return rig.sim.command("flood " + std::to_string(kFlood) + " 77"); });
+    auto flood = std::async(std::launch::async, [&] {
+      return rig.sim.command("flood " + std::to_string(kFlood) + " 77");
+    });
     bool delivered = rig.pumpUntil(1, target, 10s);
     double took = nanos(Clock::now() - start);
     flood.wait();
@@ -266,7 +272,7 @@ void BM_CreateCall(benchmark::State& state) {
   reportLatency(state, "queue_", queued);
   reportLatency(state, "state0_", firstState);
 }
-BENCHMARK(BM_CreateCall)->Name("session/createcall")->UseManualTime();
+BENCHMARK(BM_CreateCall)->Name("session/createcall")->UseManualTime()->Iterations(2000);
 
 std::size_t residentBytes() {
   long pages = 0, resident = 0;
