@@ -2,6 +2,7 @@
 #include "telvane/session/pbx_session.h"
 
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 
 #include "telvane/net/host_lookup.h"
 #include "telvane/net/readiness.h"
@@ -108,6 +109,10 @@ std::unique_ptr<SessionConnection> PbxSession::openConnection(const std::string&
       !socket->ChangeMode(kNonBlockingMode) || !socket->ConnectEx(address)) {
     return nullptr;
   }
+  // Requests and answers are small and each is written whole: waiting to coalesce them only
+  // adds the peer's delayed acknowledgement to every round trip.
+  const int on = 1;
+  socket->SetOption(IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   auto connection = std::make_unique<SessionConnection>(std::move(socket));
   peerFingerprint_.reset();
   if (!secure_) return connection;

@@ -1,5 +1,7 @@
 #include "tools/pbxsim/pbx_simulator.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -207,6 +209,8 @@ void PbxSimulator::Impl::acceptClients() {
     auto conn = std::make_unique<Connection>(nextConnection_);
     if (listener_.Accept(conn->socket) != 1) return;
     conn->socket.ChangeMode(kNonBlockingMode);
+    const int on = 1;  // an answer and the notifications after it go out at once
+    conn->socket.SetOption(IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     if (tls_ != nullptr) {
       conn->tls = TlsServerLink::Attach(*tls_, conn->socket.GetHandle());
       if (conn->tls == nullptr) continue;
