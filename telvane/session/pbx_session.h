@@ -66,7 +66,7 @@ inline constexpr std::int32_t kClosedLocallyCode = 101;
 inline constexpr std::int32_t kClosedRemotelyCode = 102;
 inline constexpr std::int32_t kConnectTimeoutCode = 103;
 
-class PbxSession : private SessionCallbacks {
+class PbxSession : private NullSessionCallbacks {
  public:
   // Starts the receive thread. `owner` must outlive the session.
   explicit PbxSession(SessionOwner& owner, SessionConfig config = {});
@@ -207,37 +207,14 @@ class PbxSession : private SessionCallbacks {
   bool canNotify() const;
   void notify(Notification notification);
 
-  // SessionCallbacks: what parsed messages hand over.
-  void onAuthenticate(const std::string&, const std::string&) override {}
-  void onSAuthenticate(const std::string&, const std::string&, const std::string&) override {}
-  void onGetExtension(const std::string&) override {}
+  // The operations the session acts on; every other one does nothing (NullSessionCallbacks).
   void onGetExtensionResponse(bool found, const std::string& extension) override;
-  void onIncomingCallHandling(const std::string&, bool) override {}
-  void onNotifyCallEstablishment(bool) override {}
   void onCallArrived(CallId callId, const PartyAddress& from, const PartyAddress& to,
                      CallId origCallId, const std::string& extension) override;
-  void onCallEstablished(CallId, int32_t, const PartyAddress&,
-                         const std::vector<std::string>&) override {}
-  void onCallArrivedAccept(CallId, const std::string&, const std::string&, bool) override {}
-  void onCallOriginatedAccept(CallId, CallId) override {}
-  void onCallArrivedForward(CallId, const std::vector<PartyAddress>&, const std::string&,
-                            const std::string&) override {}
-  void onCallReject(CallId) override {}
-  void onCreateCall(CallId, const std::string&, const PartyAddress&, const std::string&,
-                    const std::string&, int32_t) override {}
-  void onCloseCall(CallId) override {}
-  void onTransferCall(CallId, const PartyAddress&) override {}
-  void onJoinCalls(CallId, CallId) override {}
-  void onUnjoinCalls(CallId, CallId) override {}
-  void onPlayMessage(CallId, const std::string&, int32_t) override {}
-  void onInjectDTMF(CallId, const std::string&) override {}
-  void onEnableDtmfDetection(CallId, bool) override {}
   void onCallStateChanged(CallId callId, int32_t state, int32_t errorCode) override;
   void onMessagePlayed(CallId callId) override;
   void onDTMFInjected(CallId callId) override;
   void onDtmfDigitDetected(CallId callId, char digit) override;
-  void onSubscribe(CallId, int32_t, const std::string&) override {}
-  void onUnsubscribe(CallId, int32_t) override {}
   void onSubscribeResponse(CallId subscriptionId, bool confirmed, int32_t errorCode) override;
   void onMailArrived(const MailRecord& mail) override;
   void onCdrArrived(CallId subscriptionId, int32_t fileType, const CdrRecord& record,
@@ -248,22 +225,6 @@ class PbxSession : private SessionCallbacks {
                         const std::vector<ExtensionRecord>& extensions) override;
   void onCallOriginated(CallId callId, const std::string& extension, const PartyAddress& from,
                         const PartyAddress& to, const std::string& pattern) override;
-  void onRecordingCallStarted(CallId, const PartyAddress&, const PartyAddress&) override {}
-  void onRecordingCallClosed(CallId) override {}
-  void onGetSystemInfo(CallId) override {}
-  void onGetFilesList(CallId, const std::string&) override {}
-  void onDeleteFile(CallId, const std::string&, const std::string&) override {}
-  void onBeginFileTransfer(CallId, const std::string&, const std::string&, int32_t) override {}
-  void onConfigurationUpdate(CallId, const std::string&, int32_t) override {}
-  void onStartRecording(CallId, const std::string&) override {}
-  void onStopRecording(CallId) override {}
-  void onRecordingStarted(CallId, bool) override {}
-  void onRecordingSuspended(CallId) override {}
-  void onRecordingResumed(CallId) override {}
-  void onRecordingStopped(CallId, bool) override {}
-  void onPlayStream(CallId, const std::string&) override {}
-  void onStreamPlayed(CallId) override {}
-  void onStopStream(CallId, bool) override {}
   void onRequestFailed(CallId id, int32_t code, const std::string& text) override;
 
   SessionOwner& owner_;
