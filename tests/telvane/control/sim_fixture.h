@@ -37,6 +37,15 @@ inline std::string variantText(const platform::Variant& v) {
 class SimFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    startSimulator();
+    if (HasFatalFailure()) return;
+    createControl();
+  }
+
+  // Fixtures that need another simulator (TLS, timings) adjust its options here.
+  virtual void adjustOptions(tools::PbxSimulator::Options&) {}
+
+  void startSimulator() {
     tools::PbxSimulator::Options options;
     options.answerDelay = 100ms;
     options.promptLength = 100ms;
@@ -45,8 +54,12 @@ class SimFixture : public ::testing::Test {
       std::lock_guard lock(traceMutex_);
       trace_.push_back(line);
     };
+    adjustOptions(options);
     sim_ = std::make_unique<tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
+  }
+
+  void createControl() {
     control_ = std::make_unique<CTelvaneCtrl>();
     control_->setDispatcher(&dispatcher_);
     for (const platform::MemberInfo& event : control_->events()) {
@@ -55,6 +68,7 @@ class SimFixture : public ::testing::Test {
         for (const platform::Variant& a : args) line += " " + variantText(a);
         events_.push_back(line);
         if (std::this_thread::get_id() != owner_) offThread_ = true;
+        if (eventHook_) eventHook_(line);
       });
     }
   }
@@ -118,6 +132,8 @@ class SimFixture : public ::testing::Test {
   std::unique_ptr<tools::PbxSimulator> sim_;
   std::unique_ptr<CTelvaneCtrl> control_;
   std::vector<std::string> events_;
+  // Runs after each event was recorded (a slow host, a host that acts on events).
+  std::function<void(const std::string&)> eventHook_;
   bool offThread_ = false;
   std::mutex traceMutex_;
   std::vector<std::string> trace_;
