@@ -84,6 +84,7 @@ TEST_P(FaultTest, MessageBeyondTheReceiveLimitDropsTheConnection) {
   // 16 MiB more without a terminator (the simulator's bytes are the same on every run): the
   // session gives up on the peer instead of buffering on.
   run("garbage 16777216");
+  EXPECT_TRUE(pumpUntilEvent("Disconnected", 20s));
   // The waiting request ends once, by its time-out or by the drop, whichever comes first.
   checkEndings(1, 1);
   run("stall off");
@@ -201,6 +202,9 @@ TEST_P(FaultTest, PbxClosesDuringAnUpload) {
 }
 
 TEST_P(FaultTest, HandshakeOrLoginIsCutOff) {
+  // Nobody listening: refused at once, with no time-out to wait for.
+  EXPECT_FALSE(login(FreeLoopbackPort()));
+  ASSERT_TRUE(waitIdle());
   {
     // Reset after the client's first bytes: its TLS hello, or its login.
     HangUpPeer peer;
@@ -230,6 +234,22 @@ TEST_P(FaultTest, PbxClosesRightAfterTheLogin) {
   run("stall off");
   ASSERT_TRUE(waitIdle());
   checkEndings(0, 1);
+  worksAgain();
+}
+
+TEST_P(FaultTest, ControlGoesWhileTheReceiveThreadWaitsForTheHost) {
+  ASSERT_TRUE(login());
+  run("flood 1000 77");
+  // The host does not pump: the first notification holds the receive thread.
+  ASSERT_TRUE(sim_->waitForSent(1000));
+  const auto start = std::chrono::steady_clock::now();
+  control_.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << "teardown waited for the host";
+  EXPECT_TRUE(sim_->waitUntil([](const auto& c) { return c.openConnections == 0; }));
+  // Whatever the dispatcher still holds belongs to no control any more.
+  dispatcher_.pump();
+  createControl();
+  ASSERT_TRUE(control_->SetConnectionMode(secure()));
   worksAgain();
 }
 
