@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -32,6 +34,17 @@ inline std::string variantText(const platform::Variant& v) {
     default:
       return "?";
   }
+}
+
+// Threads of this process (entries of /proc/self/task).
+inline std::size_t threadCount() {
+  std::error_code error;
+  std::size_t count = 0;
+  for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end;
+       it.increment(error)) {
+    ++count;
+  }
+  return count;
 }
 
 class SimFixture : public ::testing::Test {

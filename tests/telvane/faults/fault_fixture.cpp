@@ -1,7 +1,5 @@
 #include "tests/telvane/faults/fault_fixture.h"
 
-#include <filesystem>
-#include <system_error>
 #include <thread>
 
 namespace telvane::testing {
@@ -14,16 +12,6 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kSyncBound = std::chrono::milliseconds(kTimeout * 1000 + 5000 + 1500);
 
 }  // namespace
-
-std::size_t threadCount() {
-  std::error_code error;
-  std::size_t count = 0;
-  for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end;
-       it.increment(error)) {
-    ++count;
-  }
-  return count;
-}
 
 void FaultFixture::SetUpTestSuite() {
   certs_ = std::make_unique<TempDir>();

@@ -24,9 +24,6 @@ namespace telvane::testing {
 // enough for a TLS handshake under a sanitizer.
 inline constexpr int kTimeout = 1;
 
-// Entries of /proc/self/task.
-std::size_t threadCount();
-
 class FaultFixture : public SimFixture, public ::testing::WithParamInterface<bool> {
  protected:
   static void SetUpTestSuite();

@@ -113,6 +113,7 @@ TEST_F(SoakTest, OneControlThroughManyCyclesKeepsItsMemory) {
 
 TEST_F(SoakTest, FiftyControlsWorkSideBySide) {
   constexpr int kControls = 50;
+  const std::size_t threadsBefore = threadCount();
   std::vector<std::unique_ptr<CTelvaneCtrl>> controls;
   std::vector<std::string> calls(kControls);
   std::vector<int> states(kControls, -1);
@@ -146,6 +147,9 @@ TEST_F(SoakTest, FiftyControlsWorkSideBySide) {
   for (auto& control : controls) EXPECT_TRUE(control->Disconnect());
   controls.clear();
   ASSERT_TRUE(sim_->waitUntil([](const auto& c) { return c.openConnections == 0; }));
+  // A joined thread may linger in the task list for a moment.
+  for (int i = 0; i < 200 && threadCount() != threadsBefore; ++i) std::this_thread::sleep_for(5ms);
+  EXPECT_EQ(threadCount(), threadsBefore) << "a receive thread outlived its control";
   std::printf("soak: %d controls connected side by side; VmRSS %ld KiB while connected\n",
               kControls, connectedKiB);
 }
