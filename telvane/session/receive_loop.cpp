@@ -218,6 +218,9 @@ void PbxSession::upload(PendingRequest& record) {
   char chunk[kUploadChunk];
   std::uint32_t left = record.uploadSize;
   while (left > 0) {
+    // A close asked for meanwhile (Disconnect, teardown) ends the upload: a slow PBX must not
+    // hold the close for the rest of the file.
+    if (state() == SessionState::kClosing || !running_) break;
     const std::size_t want = std::min<std::size_t>(left, sizeof chunk);
     const std::size_t read = std::fread(chunk, 1, want, record.uploadFile.get());
     if (read == 0) break;

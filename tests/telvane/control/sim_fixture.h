@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -34,9 +36,29 @@ inline std::string variantText(const platform::Variant& v) {
   }
 }
 
+// Threads of this process (entries of /proc/self/task).
+inline std::size_t threadCount() {
+  std::error_code error;
+  std::size_t count = 0;
+  for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end;
+       it.increment(error)) {
+    ++count;
+  }
+  return count;
+}
+
 class SimFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    startSimulator();
+    if (HasFatalFailure()) return;
+    createControl();
+  }
+
+  // Fixtures that need another simulator (TLS, timings) adjust its options here.
+  virtual void adjustOptions(tools::PbxSimulator::Options&) {}
+
+  void startSimulator() {
     tools::PbxSimulator::Options options;
     options.answerDelay = 100ms;
     options.promptLength = 100ms;
@@ -45,8 +67,12 @@ class SimFixture : public ::testing::Test {
       std::lock_guard lock(traceMutex_);
       trace_.push_back(line);
     };
+    adjustOptions(options);
     sim_ = std::make_unique<tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
+  }
+
+  void createControl() {
     control_ = std::make_unique<CTelvaneCtrl>();
     control_->setDispatcher(&dispatcher_);
     for (const platform::MemberInfo& event : control_->events()) {
@@ -55,6 +81,7 @@ class SimFixture : public ::testing::Test {
         for (const platform::Variant& a : args) line += " " + variantText(a);
         events_.push_back(line);
         if (std::this_thread::get_id() != owner_) offThread_ = true;
+        if (eventHook_) eventHook_(line);
       });
     }
   }
@@ -118,6 +145,8 @@ class SimFixture : public ::testing::Test {
   std::unique_ptr<tools::PbxSimulator> sim_;
   std::unique_ptr<CTelvaneCtrl> control_;
   std::vector<std::string> events_;
+  // Runs after each event was recorded (a slow host, a host that acts on events).
+  std::function<void(const std::string&)> eventHook_;
   bool offThread_ = false;
   std::mutex traceMutex_;
   std::vector<std::string> trace_;
