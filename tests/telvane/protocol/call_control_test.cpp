@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "call_test_support_calls.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace telvane::testing;
+using namespace protocol_testing;
 
 TEST(CallControlWire, CreateCallWritesOptionalParamsOnlyWhenGiven) {
   CreateCallMethod all;
   ASSERT_TRUE(all.setCall(42, "system", party("PBX:101"), "Ringova", "ann", 7));
   EXPECT_EQ(wire(all), callText("createcall", {str("42"), str("system"), str("pbx:101"),
-                                               str("Ringova"), str("ann"), num(7)}));
+                                               str("Ringova"), str("ann"), i4(7)}));
 
   CreateCallMethod plain;
   ASSERT_TRUE(plain.setCall(43, "system", party("5551234")));
@@ -78,20 +78,20 @@ TEST(CallControlWire, EachRequestWritesItsTableAndReadsBackToTheSameValues) {
       {&join, callText("joincalls", {str("42"), str("43")}), {"onJoinCalls(42,43)"}},
       {&unjoin, callText("unjoincalls", {str("42"), str("43")}), {"onUnjoinCalls(42,43)"}},
       {&play,
-       callText("playmessage", {str("42"), str("autocallwait.wav"), num(3)}),
+       callText("playmessage", {str("42"), str("autocallwait.wav"), i4(3)}),
        {"onPlayMessage(42,autocallwait.wav,3)"}},
       {&inject, callText("injectdtmf", {str("42"), str("12#")}), {"onInjectDTMF(42,12#)"}},
       {&detectOn,
-       callText("enabledtmfdetection", {str("42"), flag(true)}),
+       callText("enabledtmfdetection", {str("42"), boolean(true)}),
        {"onEnableDtmfDetection(42,true)"}},
       {&detectOther,
-       callText("enabledtmfdetection", {str("42"), flag(false)}),
+       callText("enabledtmfdetection", {str("42"), boolean(false)}),
        {"onEnableDtmfDetection(42,false)"}},
       {&handling,
-       callText("incomingcallhandling", {str("101"), flag(true)}),
+       callText("incomingcallhandling", {str("101"), boolean(true)}),
        {"onIncomingCallHandling(101,true)"}},
       {&notify,
-       callText("notifycallestablishment", {flag(true)}),
+       callText("notifycallestablishment", {boolean(true)}),
        {"onNotifyCallEstablishment(true)"}},
   };
   for (const Case& c : cases) {
@@ -109,7 +109,7 @@ TEST(CallControlWire, EachRequestWritesItsTableAndReadsBackToTheSameValues) {
 
 TEST(CallControlRead, CreateCallDeliversEveryValueAndDefaultsForLeftOutOnes) {
   EXPECT_EQ(deliveredFrom(callText("createcall", {str("42"), str("system"), str("PBX:101"),
-                                                  str("Ringova"), str("ann"), num(7)})),
+                                                  str("Ringova"), str("ann"), i4(7)})),
             Log{"onCreateCall(42,system,pbx:101,Ringova,ann,7)"});
   EXPECT_EQ(deliveredFrom(callText("createcall", {str("42"), str("system"), str("pbx:101")})),
             Log{"onCreateCall(42,system,pbx:101,,,0)"});
@@ -125,17 +125,17 @@ TEST(CallControlRead, PlayMessageWithoutCountDeliversMinusOne) {
 
 TEST(CallControlRead, ParamsThatDoNotMatchTheTableGiveTheUnknownMarker) {
   const std::string rejected[] = {
-      callText("closecall", {num(42)}),                                          // wrong type
-      callText("closecall", {str("42"), str("43")}),                             // extra param
-      callText("closecall", {}),                                                 // missing id
-      callText("createcall", {str("42"), str("system")}),                        // missing callee
-      callText("createcall", {str("42"), str("system"), str("pbx:1"), num(7)}),  // gap
+      callText("closecall", {i4(42)}),                                          // wrong type
+      callText("closecall", {str("42"), str("43")}),                            // extra param
+      callText("closecall", {}),                                                // missing id
+      callText("createcall", {str("42"), str("system")}),                       // missing callee
+      callText("createcall", {str("42"), str("system"), str("pbx:1"), i4(7)}),  // gap
       callText("createcall",
-               {str("42"), str("s"), str("pbx:1"), str("d"), str("u"), num(7), str("more")}),
+               {str("42"), str("s"), str("pbx:1"), str("d"), str("u"), i4(7), str("more")}),
       callText("playmessage", {str("42"), str("a.wav"), str("3")}),
-      callText("enabledtmfdetection", {str("42"), num(1)}),
+      callText("enabledtmfdetection", {str("42"), i4(1)}),
       callText("incomingcallhandling", {str("101")}),
-      callText("notifycallestablishment", {str("42"), flag(true)}),
+      callText("notifycallestablishment", {str("42"), boolean(true)}),
   };
   for (const std::string& text : rejected) {
     EXPECT_EQ(parseCall(text).kind, ParsedCall::Kind::kUnknown) << text;
@@ -151,7 +151,7 @@ TEST(CallControlRead, NamesMatchIgnoringCase) {
 }
 
 TEST(CallControlRead, NotifyCallEstablishmentIsAnsweredWithZero) {
-  ParsedCall call = parseCall(callText("notifycallestablishment", {flag(true)}));
+  ParsedCall call = parseCall(callText("notifycallestablishment", {boolean(true)}));
   ASSERT_EQ(call.kind, ParsedCall::Kind::kCall);
   auto reply = call.method->createResponse(false);
   ASSERT_NE(reply, nullptr);

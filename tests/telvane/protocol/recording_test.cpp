@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "call_test_support_calls.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace telvane::testing;
+using namespace protocol_testing;
 
 TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
   RecordingCallStartedMethod callStarted;
@@ -48,18 +48,20 @@ TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
        {"onStartRecording(42,rec.wav)"}},
       {&stop, callText("stoprecording", {str("42")}), {"onStopRecording(42)"}},
       {&started,
-       callText("recordingstarted", {str("42"), flag(true)}),
+       callText("recordingstarted", {str("42"), boolean(true)}),
        {"onRecordingStarted(42,true)"}},
       {&suspended, callText("recordingsuspended", {str("42")}), {"onRecordingSuspended(42)"}},
       {&resumed, callText("recordingresumed", {str("42")}), {"onRecordingResumed(42)"}},
       {&stopped,
-       callText("recordingstopped", {str("42"), flag(false)}),
+       callText("recordingstopped", {str("42"), boolean(false)}),
        {"onRecordingStopped(42,false)"}},
       {&playStream,
        callText("playstream", {str("42"), str("rtp://x")}),
        {"onPlayStream(42,rtp://x)"}},
       {&streamPlayedName, callText("streamplayed", {str("42")}), {"onStreamPlayed(42)"}},
-      {&stopStreamName, callText("stopstream", {str("42"), flag(true)}), {"onStopStream(42,true)"}},
+      {&stopStreamName,
+       callText("stopstream", {str("42"), boolean(true)}),
+       {"onStopStream(42,true)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -99,12 +101,12 @@ TEST(RecordingMethods, PartiesThatDoNotParseDeliverNothing) {
 
 TEST(RecordingMethods, ParamsThatDoNotMatchAreRejected) {
   const std::string rejected[] = {
-      callText("streamplayed", {str("42"), flag(true)}),  // takes the id only
-      callText("stopstream", {str("42"), flag(true), flag(true)}),
-      callText("recordingstopped", {str("42"), num(1)}),
+      callText("streamplayed", {str("42"), boolean(true)}),  // takes the id only
+      callText("stopstream", {str("42"), boolean(true), boolean(true)}),
+      callText("recordingstopped", {str("42"), i4(1)}),
       callText("startrecording", {str("42")}),
       callText("recordingcallstarted", {str("42"), str("pbx:1")}),
-      callText("recordingsuspended", {num(42)}),
+      callText("recordingsuspended", {i4(42)}),
   };
   for (const std::string& text : rejected) {
     EXPECT_EQ(parseCall(text).kind, ParsedCall::Kind::kUnknown) << text;
