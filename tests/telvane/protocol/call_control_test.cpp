@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/telvane/protocol/golden_texts.h"
 #include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
@@ -11,13 +12,12 @@ using namespace protocol_testing;
 
 TEST(CallControlWire, CreateCallWritesOptionalParamsOnlyWhenGiven) {
   CreateCallMethod all;
-  ASSERT_TRUE(all.setCall(42, "system", party("PBX:101"), "Ringova", "ann", 7));
-  EXPECT_EQ(wire(all), callText("createcall", {str("42"), str("system"), str("pbx:101"),
-                                               str("Ringova"), str("ann"), i4(7)}));
+  ASSERT_TRUE(all.setCall(42, "system", party("PBX:101"), "Ringova", "ann", 9));
+  EXPECT_EQ(wire(all), golden::createCall());
 
   CreateCallMethod plain;
   ASSERT_TRUE(plain.setCall(43, "system", party("5551234")));
-  EXPECT_EQ(wire(plain), callText("createcall", {str("43"), str("system"), str("tel:5551234")}));
+  EXPECT_EQ(wire(plain), golden::createCallPlain());
 
   // A user name without display name closes up into the fourth param.
   CreateCallMethod cid;
@@ -71,28 +71,18 @@ TEST(CallControlWire, EachRequestWritesItsTableAndReadsBackToTheSameValues) {
     Log delivers;
   };
   const Case cases[] = {
-      {&close, callText("closecall", {str("42")}), {"onCloseCall(42)"}},
-      {&transfer,
-       callText("transfercall", {str("42"), str("vm:101;2")}),
-       {"onTransferCall(42,vm:101;2)"}},
-      {&join, callText("joincalls", {str("42"), str("43")}), {"onJoinCalls(42,43)"}},
-      {&unjoin, callText("unjoincalls", {str("42"), str("43")}), {"onUnjoinCalls(42,43)"}},
-      {&play,
-       callText("playmessage", {str("42"), str("autocallwait.wav"), i4(3)}),
-       {"onPlayMessage(42,autocallwait.wav,3)"}},
-      {&inject, callText("injectdtmf", {str("42"), str("12#")}), {"onInjectDTMF(42,12#)"}},
-      {&detectOn,
-       callText("enabledtmfdetection", {str("42"), boolean(true)}),
-       {"onEnableDtmfDetection(42,true)"}},
+      {&close, golden::closeCall(), {"onCloseCall(42)"}},
+      {&transfer, golden::transferCall(), {"onTransferCall(42,vm:101;2)"}},
+      {&join, golden::joinCalls(), {"onJoinCalls(42,43)"}},
+      {&unjoin, golden::unjoinCalls(), {"onUnjoinCalls(42,43)"}},
+      {&play, golden::playMessage(), {"onPlayMessage(42,autocallwait.wav,3)"}},
+      {&inject, golden::injectDtmf(), {"onInjectDTMF(42,12#)"}},
+      {&detectOn, golden::enableDtmfDetection(), {"onEnableDtmfDetection(42,true)"}},
       {&detectOther,
        callText("enabledtmfdetection", {str("42"), boolean(false)}),
        {"onEnableDtmfDetection(42,false)"}},
-      {&handling,
-       callText("incomingcallhandling", {str("101"), boolean(true)}),
-       {"onIncomingCallHandling(101,true)"}},
-      {&notify,
-       callText("notifycallestablishment", {boolean(true)}),
-       {"onNotifyCallEstablishment(true)"}},
+      {&handling, golden::incomingCallHandling(), {"onIncomingCallHandling(101,true)"}},
+      {&notify, golden::notifyCallEstablishment(), {"onNotifyCallEstablishment(true)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -151,7 +141,7 @@ TEST(CallControlRead, NamesMatchIgnoringCase) {
 }
 
 TEST(CallControlRead, NotifyCallEstablishmentIsAnsweredWithZero) {
-  ParsedCall call = parseCall(callText("notifycallestablishment", {boolean(true)}));
+  ParsedCall call = parseCall(golden::notifyCallEstablishment());
   ASSERT_EQ(call.kind, ParsedCall::Kind::kCall);
   auto reply = call.method->createResponse(false);
   ASSERT_NE(reply, nullptr);
@@ -163,7 +153,7 @@ TEST(CallControlRead, NotifyCallEstablishmentIsAnsweredWithZero) {
 TEST(CallControlRead, FaultAnswerReadsBackThroughTheRequest) {
   CloseCallMethod close;
   close.setCallId(42);
-  auto plain = close.parseResponse(unframed(responseText({str("42")})));
+  auto plain = close.parseResponse(unframed(golden::plainAnswer()));
   ASSERT_NE(plain, nullptr);
   EXPECT_FALSE(plain->isFault());
   EXPECT_EQ(plain->idNumber(), 42u);

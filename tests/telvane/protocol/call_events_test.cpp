@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/telvane/protocol/golden_texts.h"
 #include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
@@ -29,15 +30,13 @@ TEST(CallEventNotifications, WriteReadAndDeliverTheirValues) {
     Log delivers;
   };
   const Case cases[] = {
-      {&withError,
-       callText("callstatechanged", {str("42"), i4(6), i4(486)}),
-       {"onCallStateChanged(42,6,486)"}},
+      {&withError, golden::callStateChanged(), {"onCallStateChanged(42,6,486)"}},
       {&withoutError,
        callText("callstatechanged", {str("42"), i4(3)}),
        {"onCallStateChanged(42,3,0)"}},
-      {&played, callText("messageplayed", {str("42")}), {"onMessagePlayed(42)"}},
-      {&injected, callText("dtmfinjected", {str("42")}), {"onDTMFInjected(42)"}},
-      {&digit, callText("dtmfdigitdetected", {str("42"), i4(53)}), {"onDtmfDigitDetected(42,53)"}},
+      {&played, golden::messagePlayed(), {"onMessagePlayed(42)"}},
+      {&injected, golden::dtmfInjected(), {"onDTMFInjected(42)"}},
+      {&digit, golden::dtmfDigitDetected(), {"onDtmfDigitDetected(42,53)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -50,7 +49,7 @@ TEST(CallEventNotifications, WriteReadAndDeliverTheirValues) {
     // The automatic reply is the plain response with the call's ID.
     auto reply = parsed.method->createResponse(false);
     reply->setId(parsed.method->idNumber());
-    EXPECT_EQ(wire(*reply), responseText({str("42")}));
+    EXPECT_EQ(wire(*reply), golden::plainAnswer());
   }
 }
 
@@ -260,14 +259,10 @@ TEST(CallArrivedDecision, RedirectCutsTheMessageTakerMarkerAndFallsBackToAccept)
 
 TEST(CallOriginated, WritesTheStructAndDeliversOnlyWhenComplete) {
   CallOriginatedMethod request;
-  ASSERT_TRUE(request.setCall(42, "101", party("pbx:101"), party("tel:555"), "5*"));
-  const std::string text = callText("calloriginated", {structOf({{"Ext", str("101")},
-                                                                 {"From", str("pbx:101")},
-                                                                 {"To", str("tel:555")},
-                                                                 {"Pattern", str("5*")}}),
-                                                       str("42")});
+  ASSERT_TRUE(request.setCall(42, "101", party("pbx:101"), party("tel:555"), "9*"));
+  const std::string text = golden::callOriginated();
   EXPECT_EQ(wire(request), text);
-  EXPECT_EQ(deliveredFrom(text), Log{"onCallOriginated(42,101,pbx:101,tel:555,5*)"});
+  EXPECT_EQ(deliveredFrom(text), Log{"onCallOriginated(42,101,pbx:101,tel:555,9*)"});
 
   EXPECT_EQ(deliveredFrom(callText(
                 "calloriginated",
@@ -326,7 +321,7 @@ TEST(CallEstablished, WritesThePartyWithTheKindsPrefix) {
 
   CallEstablishedMethod bare;
   ASSERT_TRUE(bare.setEstablished(42, kPartyTel, party("pbx:555")));
-  const std::string bareText = callText("callestablished", {str("42"), i4(3), str("tel:555")});
+  const std::string bareText = golden::callEstablished();
   EXPECT_EQ(wire(bare), bareText);
   EXPECT_EQ(deliveredFrom(bareText), Log{"onCallEstablished(42,3,tel:555,)"});
 

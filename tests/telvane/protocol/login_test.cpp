@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "telvane/protocol/session_callbacks.h"
+#include "tests/telvane/protocol/golden_texts.h"
 #include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
@@ -28,18 +29,17 @@ struct LoginCalls : NullSessionCallbacks {
 TEST(LoginRequests, GoldenTextsParseBackAndDispatch) {
   AuthenticateMethod auth;
   auth.setCredentials("ann", "a&b");
-  const std::string authText = callText("authenticate", {str("ann"), str("a&amp;b")});
+  const std::string authText = golden::authenticate();
   EXPECT_EQ(wire(auth), authText);
 
   SAuthenticateMethod sauth;
   sauth.setCredentials("ann", "20261209T054000", "9f86d081");
-  const std::string sauthText =
-      callText("sauthenticate", {str("ann"), str("20261209T054000"), str("9f86d081")});
+  const std::string sauthText = golden::sAuthenticate();
   EXPECT_EQ(wire(sauth), sauthText);
 
   GetExtensionMethod ext;
   ext.setUser("ann");
-  const std::string extText = callText("getextension", {str("ann")});
+  const std::string extText = golden::getExtension();
   EXPECT_EQ(wire(ext), extText);
 
   LoginCalls calls;
@@ -75,7 +75,7 @@ TEST(LoginRequests, MismatchedParamsAreUnknownCalls) {
 TEST(LoginResponses, FlagAndTextReadAndWrite) {
   AuthenticateResponseMethod ok;
   ok.setResult(true, "Welcome");
-  const std::string okText = responseText({boolean(true), str("Welcome")});
+  const std::string okText = golden::loginAnswer();
   EXPECT_EQ(wire(ok), okText);
 
   // Both login forms are answered by the same class, of type 16.

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "telvane/protocol/session_callbacks.h"
+#include "tests/telvane/protocol/golden_texts.h"
 #include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
@@ -58,8 +59,7 @@ SubscriptionCalls dispatched(std::string_view text) {
 TEST(Subscribe, ExtensionStructOnlyForKindsThatCarryOne) {
   SubscribeMethod mail;
   mail.setSubscription(77, kSubscribeVoiceMail, "101");
-  const std::string mailText =
-      callText("subscribe", {str("77"), i4(1), structOf({{"extension", str("101")}})});
+  const std::string mailText = golden::subscribe();
   EXPECT_EQ(wire(mail), mailText);
 
   SubscribeMethod cdr;
@@ -119,7 +119,7 @@ TEST(Subscribe, AnswerNeedsAllThreeResults) {
   SubscribeMethod request;
   SubscribeResponseMethod answer;
   answer.setResult(77, true, 0);
-  const std::string text = responseText({str("77"), boolean(true), i4(0)});
+  const std::string text = golden::subscribeAnswer();
   EXPECT_EQ(wire(answer), text);
 
   auto read = responseAs<SubscribeResponseMethod>(request, text);
@@ -146,7 +146,7 @@ TEST(Subscribe, AnswerNeedsAllThreeResults) {
 TEST(Unsubscribe, SendsOnlyTheIdAndDeliversZero) {
   UnsubscribeMethod method;
   method.setSubscriptionId(77);
-  const std::string text = callText("unsubscribe", {str("77")});
+  const std::string text = golden::unsubscribe();
   EXPECT_EQ(wire(method), text);
   SubscriptionCalls calls = dispatched<UnsubscribeMethod>(text);
   EXPECT_EQ(calls.count, 1);
@@ -250,21 +250,10 @@ CdrStatistics sampleStatistics() {
           .faxRxDuplicatePackets = 6};
 }
 
-std::string cdrStruct() {
-  return structOf({{"From", str("pbx:101")},
-                   {"To", str("tel:5551234")},
-                   {"Start Time", str("-1234567")},
-                   {"Duration", i4(65)},
-                   {"CallGUID", str("c0ffee")},
-                   {"Details", str("answered")},
-                   {"AuthenticatedBy", str("digest")},
-                   {"CIRCaller", boolean(true)}});
-}
-
 TEST(CdrArrived, GoldenTextWithAndWithoutStatistics) {
   CDRArrivedMethod plain;
   plain.setCdr(5, 2, sampleCdr());
-  const std::string plainText = callText("cdrarrived", {str("5"), i4(2), cdrStruct()});
+  const std::string plainText = callText("cdrarrived", {str("5"), i4(2), golden::cdrStruct()});
   EXPECT_EQ(wire(plain), plainText);
   SubscriptionCalls calls = dispatched<CDRArrivedMethod>(plainText);
   EXPECT_EQ(calls.count, 1);
@@ -275,24 +264,7 @@ TEST(CdrArrived, GoldenTextWithAndWithoutStatistics) {
 
   CDRArrivedMethod full;
   full.setCdr(5, 2, sampleCdr(), sampleStatistics());
-  const std::string statistics = structOf({{"RTP_Tx_Pack", i4(3000)},
-                                           {"RTP_Tx_Codec", str("PCMU")},
-                                           {"RTP_Tx_Pack_sz", i4(160)},
-                                           {"RTP_Rx_Pack", i4(2990)},
-                                           {"RTP_Rx_Codec", str("PCMA")},
-                                           {"RTP_Rx_Pack_sz", i4(160)},
-                                           {"RTP_Rx_Lost", i4(10)},
-                                           {"RTP_Rx_Jitter", i4(12)},
-                                           {"RTP_Rx_max_delay", i4(80)},
-                                           {"RTP_Delay_Inc_Count", i4(2)},
-                                           {"RTP_Delay_Dec_Count", i4(3)},
-                                           {"Fax_Tx_Pack", i4(0)},
-                                           {"Fax_Tx_Duble_Pack", i4(1)},
-                                           {"Fax_Rx_Pack", i4(2)},
-                                           {"Fax_Rx_Lost", i4(4)},
-                                           {"Fax_Rx_Bad", i4(5)},
-                                           {"Fax_Rx_Duble_Pack", i4(6)}});
-  const std::string fullText = callText("cdrarrived", {str("5"), i4(2), cdrStruct(), statistics});
+  const std::string fullText = golden::cdrArrived();
   EXPECT_EQ(wire(full), fullText);
   calls = dispatched<CDRArrivedMethod>(fullText);
   EXPECT_EQ(calls.cdr, sampleCdr());
@@ -333,8 +305,9 @@ TEST(CdrArrived, IncompleteStructsDeliverNothing) {
   EXPECT_EQ(dispatched<CDRArrivedMethod>(mistyped).count, 0);
 
   EXPECT_TRUE(rejected(callText("cdrarrived", {str("5"), i4(2)})));
-  EXPECT_TRUE(rejected(callText("cdrarrived", {str("5"), str("2"), cdrStruct()})));
-  EXPECT_TRUE(rejected(callText("cdrarrived", {str("5"), i4(2), cdrStruct(), cdrStruct(), i4(0)})));
+  EXPECT_TRUE(rejected(callText("cdrarrived", {str("5"), str("2"), golden::cdrStruct()})));
+  EXPECT_TRUE(rejected(
+      callText("cdrarrived", {str("5"), i4(2), golden::cdrStruct(), golden::cdrStruct(), i4(0)})));
 }
 
 // ---- dlgarrived
@@ -411,7 +384,7 @@ TEST(DialogArrived, StructWithoutCallTypeDeliversNothingAtAll) {
 TEST(PresenceArrived, FlagIsOnExactlyForStateOne) {
   PresenceArrivedMethod on;
   on.setPresence(4, 1);
-  const std::string onText = callText("prsarrived", {str("4"), boolean(true)});
+  const std::string onText = golden::prsArrived();
   EXPECT_EQ(wire(on), onText);
   PresenceArrivedMethod other;
   other.setPresence(4, 2);
@@ -431,23 +404,15 @@ TEST(ExtListArrived, WritesOneStructPerEntryAndReadsEachFromInitialValues) {
   const ExtensionRecord list[] = {{"101", "Ann", "sip:ann@h", 1, 2}, {"102", "Bob", "", 0, 0}};
   ExtListArrivedMethod method;
   method.setExtensions(6, list);
-  const auto entry = [](std::string ext, std::string display, std::string sip, int type, int line) {
-    return structOf({{"Ext", str(ext)},
-                     {"Display", str(display)},
-                     {"SipAddress", str(sip)},
-                     {"Type", i4(type)},
-                     {"Line", i4(line)}});
-  };
-  const std::string text = callText(
-      "extlistarrived",
-      {str("6"), arrayOf({entry("101", "Ann", "sip:ann@h", 1, 2), entry("102", "Bob", "", 0, 0)})});
+  const std::string text = golden::extListArrived();
   EXPECT_EQ(wire(method), text);
   SubscriptionCalls calls = dispatched<ExtListArrivedMethod>(text);
   EXPECT_EQ(calls.extensions, (std::vector<ExtensionRecord>(std::begin(list), std::end(list))));
 
   const std::string sparse = callText(
-      "extlistarrived", {str("6"), arrayOf({entry("101", "Ann", "sip:ann@h", 1, 2), str("junk"),
-                                            structOf({{"Ext", str("103")}, {"Line", str("4")}})})});
+      "extlistarrived",
+      {str("6"), arrayOf({golden::extensionEntry("101", "Ann", "sip:ann@h", 1, 2), str("junk"),
+                          structOf({{"Ext", str("103")}, {"Line", str("4")}})})});
   calls = dispatched<ExtListArrivedMethod>(sparse);
   ASSERT_EQ(calls.extensions.size(), 2u);
   ExtensionRecord expected;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "telvane/protocol/session_callbacks.h"
+#include "tests/telvane/protocol/golden_texts.h"
 #include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
@@ -42,36 +43,33 @@ Seen dispatched(std::string_view text) {
 TEST(SystemRequests, GoldenTextsParseBackAndDispatch) {
   GetSystemInfoMethod info;
   info.setRequestId(900);
-  const std::string infoText = callText("getsysteminfo", {str("900")}, kSystemService);
+  const std::string infoText = golden::getSystemInfo();
   EXPECT_EQ(wire(info), infoText);
   EXPECT_EQ(dispatched<GetSystemInfoMethod>(infoText), (Seen{"onGetSystemInfo", "900"}));
 
   GetFilesMethod files;
   files.setRequest(901, "101");
-  const std::string filesText = callText("getfileslist", {str("901"), str("101")}, kSystemService);
+  const std::string filesText = golden::getFilesList();
   EXPECT_EQ(wire(files), filesText);
   EXPECT_EQ(dispatched<GetFilesMethod>(filesText), (Seen{"onGetFilesList", "901", "101"}));
 
   FileTransferMethod upload;
   upload.setTransfer(902, "101", "C:\\Prompts\\greeting.wav", 4096);
-  const std::string uploadText = callText(
-      "beginfiletransfer", {str("902"), str("101"), str("greeting.wav"), i4(4096)}, kSystemService);
+  const std::string uploadText = golden::beginFileTransfer();
   EXPECT_EQ(wire(upload), uploadText);
   EXPECT_EQ(dispatched<FileTransferMethod>(uploadText),
             (Seen{"onBeginFileTransfer", "902", "101", "greeting.wav", "4096"}));
 
   FileDeleteMethod remove;
   remove.setRequest(903, "101", "greeting.wav");
-  const std::string removeText =
-      callText("deletefile", {str("903"), str("101"), str("greeting.wav")}, kSystemService);
+  const std::string removeText = golden::deleteFile();
   EXPECT_EQ(wire(remove), removeText);
   EXPECT_EQ(dispatched<FileDeleteMethod>(removeText),
             (Seen{"onDeleteFile", "903", "101", "greeting.wav"}));
 
   ConfigurationUpdateMethod config;
   config.setRequest(904, "pbx.cfg", 77);
-  const std::string configText =
-      callText("configurationupdate", {str("904"), str("pbx.cfg"), i4(77)}, kSystemService);
+  const std::string configText = golden::configurationUpdate();
   EXPECT_EQ(wire(config), configText);
   EXPECT_EQ(dispatched<ConfigurationUpdateMethod>(configText),
             (Seen{"onConfigurationUpdate", "904", "pbx.cfg", "77"}));
@@ -110,7 +108,7 @@ TEST(SystemResponses, SystemInfoNeedsIdAndBothTexts) {
   GetSystemInfoMethod request;
   GetSystemInfoResponseMethod answer;
   answer.setResult(900, "PBX-0001", "5.2.1");
-  const std::string text = responseText({str("900"), str("PBX-0001"), str("5.2.1")});
+  const std::string text = golden::systemInfoAnswer();
   EXPECT_EQ(wire(answer), text);
   auto read = responseAs<GetSystemInfoResponseMethod>(request, text);
   ASSERT_NE(read, nullptr);
@@ -128,7 +126,7 @@ TEST(SystemResponses, SystemInfoNeedsIdAndBothTexts) {
   auto asFault = responseAs<FaultResponseMethod>(request, shortText);
   ASSERT_NE(asFault, nullptr);
   EXPECT_EQ(asFault->fault(), nullptr);
-  auto fault = responseAs<FaultResponseMethod>(request, faultText(500, "Busy"));
+  auto fault = responseAs<FaultResponseMethod>(request, golden::busyFault());
   ASSERT_NE(fault, nullptr);
   EXPECT_EQ(fault->faultString(), "Busy");
 }
@@ -137,7 +135,7 @@ TEST(SystemResponses, FileListKeepsOnlyStrings) {
   GetFilesMethod request;
   GetFilesResponseMethod answer;
   answer.setResult(901, {"a.wav", "b.wav"});
-  const std::string text = responseText({str("901"), arrayOf({str("a.wav"), str("b.wav")})});
+  const std::string text = golden::filesAnswer();
   EXPECT_EQ(wire(answer), text);
   auto read = responseAs<GetFilesResponseMethod>(
       request, responseText({str("901"), arrayOf({str("a.wav"), i4(3), str("b.wav")})}));
@@ -184,7 +182,7 @@ TEST(SystemResponses, FileListReadsAsTheGenericValues) {
 }
 
 TEST(SystemResponses, FlagAnswersOfUploadDeleteAndConfiguration) {
-  const std::string yes = responseText({str("902"), boolean(true)});
+  const std::string yes = golden::uploadAnswer();
   FileTransferResponseMethod upload;
   upload.setResult(902, true);
   EXPECT_EQ(wire(upload), yes);
