@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "telvane/protocol/method_factory.h"
@@ -162,6 +164,8 @@ class LoggingCallbacks : public NullSessionCallbacks {
   }
 };
 
+using Log = std::vector<std::string>;
+
 // What dispatch of `message` delivers, one line per callback.
 inline std::vector<std::string> delivered(XmlRpcMethod& message) {
   LoggingCallbacks callbacks;
@@ -177,6 +181,28 @@ inline std::vector<std::string> deliveredFrom(std::string_view text) {
   return delivered(*call.method);
 }
 
-using Log = std::vector<std::string>;
+// Checks that `sent` writes `text` and that the catalogue reads `text` back as a message of the
+// same class and type that delivers `delivers`. What was read; null when it did not read.
+inline std::unique_ptr<XmlRpcRequestMethod> expectReadBack(const XmlRpcRequestMethod& sent,
+                                                           const std::string& text,
+                                                           const Log& delivers) {
+  EXPECT_EQ(wire(sent), text);
+  ParsedCall parsed = parseCall(text);
+  EXPECT_EQ(parsed.kind, ParsedCall::Kind::kCall);
+  if (parsed.method == nullptr) return nullptr;
+  const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
+  EXPECT_EQ(got.type(), sent.type());
+  EXPECT_EQ(typeid(got), typeid(sent));
+  EXPECT_EQ(delivered(*parsed.method), delivers);
+  return std::move(parsed.method);
+}
+
+// The text of the reply the session sends by itself to `request`; empty when it writes nothing.
+inline std::string automaticReply(const XmlRpcRequestMethod& request) {
+  std::unique_ptr<XmlRpcResponseMethod> reply = request.createResponse(false);
+  if (reply == nullptr) return {};
+  reply->setId(request.idNumber());
+  return wire(*reply);
+}
 
 }  // namespace telvane::protocol_testing
