@@ -96,7 +96,11 @@ class LoggingCallbacks : public NullSessionCallbacks {
   void onCallArrivedForward(CallId id, const std::vector<PartyAddress>& targets,
                             const std::string& c, const std::string& d) override {
     std::string list;
-    for (const PartyAddress& t : targets) list += "[" + partyLog(t) + "]";
+    for (const PartyAddress& t : targets) {
+      list += '[';
+      list += partyLog(t);
+      list += ']';
+    }
     add("onCallArrivedForward", {i(id), list, c, d});
   }
   void onCallReject(CallId id) override { add("onCallReject", {i(id)}); }
