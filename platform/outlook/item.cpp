@@ -1,8 +1,6 @@
 #include "platform/outlook/item.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "platform/outlook/application.h"
 #include "platform/outlook/folder.h"
@@ -206,13 +204,9 @@ const Attachment* Attachments::Item(int index) const {
 }
 
 const Attachment* Attachments::Add(const std::filesystem::path& source) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(source, ec)) return nullptr;
-  std::ifstream in(source, std::ios::binary);
-  if (!in) return nullptr;
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return nullptr;
-  list_.push_back(std::make_unique<Attachment>(source, std::move(content)));
+  std::optional<std::string> content = ReadWholeFile(source);
+  if (!content) return nullptr;
+  list_.push_back(std::make_unique<Attachment>(source, std::move(*content)));
   return list_.back().get();
 }
 

@@ -1,11 +1,11 @@
 #include "platform/outlook/mailbox_loader.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "platform/outlook/application.h"
+#include "platform/outlook/text_util.h"
 #include "platform/outlook/vcard_import.h"
 
 namespace platform::outlook {
@@ -384,15 +384,13 @@ MailboxLoadResult LoadMailbox(std::string_view json_text, std::string_view sourc
 }
 
 MailboxLoadResult LoadMailboxFile(const std::filesystem::path& path, NameSpace& session) {
-  std::error_code ec;
-  std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path, ec)) {
+  const std::optional<std::string> text = ReadWholeFile(path);
+  if (!text) {
     MailboxLoadResult result;
     result.error = path.string() + ": cannot be read";
     return result;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return LoadMailbox(text, path.string(), path.parent_path(), session);
+  return LoadMailbox(*text, path.string(), path.parent_path(), session);
 }
 
 }  // namespace platform::outlook

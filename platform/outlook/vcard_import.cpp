@@ -1,8 +1,6 @@
 #include "platform/outlook/vcard_import.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 
@@ -461,15 +459,13 @@ VCardImportResult ImportVCards(std::string_view text, std::string_view source_na
 }
 
 VCardImportResult ImportVCardFile(const std::filesystem::path& path, Folder& folder) {
-  std::error_code ec;
-  std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path, ec)) {
+  const std::optional<std::string> text = ReadWholeFile(path);
+  if (!text) {
     VCardImportResult result;
     result.error = path.string() + ": cannot be read";
     return result;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return ImportVCards(text, path.string(), folder);
+  return ImportVCards(*text, path.string(), folder);
 }
 
 }  // namespace platform::outlook

@@ -1,6 +1,7 @@
 #include "platform/ui/form_dump.h"
 
 #include <string>
+#include <string_view>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
@@ -27,12 +28,20 @@ void quoted(std::string& out, std::string_view s) {
   out += '"';
 }
 
+// Numbers go straight into `out`: chains like "(" + std::to_string(n) + ")" build a temporary
+// each, and GCC 12 at -O2 reports a spurious -Wrestrict inside them.
+void number(std::string& out, std::string_view label, long long value) {
+  out += label;
+  out += std::to_string(value);
+}
+
 void entries(std::string& out, const ListEntries& list, int indent, bool ticks) {
   for (int i = 0; i < list.count(); ++i) {
     out.append(indent, ' ');
-    out += "[" + std::to_string(i) + "] ";
+    number(out, "[", i);
+    out += "] ";
     quoted(out, list.itemText(i));
-    if (list.itemData(i) != 0) out += " data=" + std::to_string(list.itemData(i));
+    if (list.itemData(i) != 0) number(out, " data=", list.itemData(i));
     if (ticks && list.entries()[i].checked) out += " checked";
     out += '\n';
   }
@@ -60,13 +69,15 @@ void dumpTree(std::string& out, const Control& c, int indent) {
         for (const auto& col : view.columns()) {
           out += ' ';
           quoted(out, col.heading);
-          out += "(" + std::to_string(col.width) + ")";
+          number(out, "(", col.width);
+          out += ')';
         }
         out += '\n';
       }
       for (int r = 0; r < view.rowCount(); ++r) {
         out.append(inner, ' ');
-        out += (r == view.selectedRow() ? "*[" : "[") + std::to_string(r) + "]";
+        number(out, r == view.selectedRow() ? "*[" : "[", r);
+        out += ']';
         std::size_t cells = std::max(view.rows()[r].size(), view.columns().size());
         for (std::size_t k = 0; k < cells; ++k) {
           out += k ? " | " : " ";
@@ -88,7 +99,10 @@ std::string dumpControl(const Control& c) {
   std::string out = controlKindName(c.kind());
   out += ' ';
   out += c.name();
-  if (c.index() >= 0) out += "(" + std::to_string(c.index()) + ")";
+  if (c.index() >= 0) {
+    number(out, "(", c.index());
+    out += ')';
+  }
   if (c.kind() != ControlKind::Timer && c.kind() != ControlKind::ProgressBar) {
     out += ' ';
     quoted(out, c.text());
@@ -99,8 +113,10 @@ std::string dumpControl(const Control& c) {
            : !f.visible() ? " hidden"
            : f.modal()    ? " modal"
                           : " modeless";
-    out += " " + std::to_string(f.left()) + "," + std::to_string(f.top()) + " " +
-           std::to_string(f.width()) + "x" + std::to_string(f.height());
+    number(out, " ", f.left());
+    number(out, ",", f.top());
+    number(out, " ", f.width());
+    number(out, "x", f.height());
     if (f.windowState() == WindowState::Minimized) out += " minimized";
     if (f.windowState() == WindowState::Maximized) out += " maximized";
   } else if (!c.visible()) {
@@ -115,19 +131,21 @@ std::string dumpControl(const Control& c) {
     case ControlKind::ComboBox: {
       const auto& t = static_cast<const TextBox&>(c);
       if (t.locked()) out += " locked";
-      if (t.hasFocus() || t.selLength() > 0)
-        out += " sel=" + std::to_string(t.selStart()) + "+" + std::to_string(t.selLength());
+      if (t.hasFocus() || t.selLength() > 0) {
+        number(out, " sel=", t.selStart());
+        number(out, "+", t.selLength());
+      }
       if (c.kind() == ControlKind::ComboBox) {
         const auto& combo = static_cast<const ComboBox&>(c);
         if (combo.style() == ComboStyle::DropDownList) out += " list";
-        out += " items=" + std::to_string(combo.count()) +
-               " index=" + std::to_string(combo.listIndex());
+        number(out, " items=", combo.count());
+        number(out, " index=", combo.listIndex());
         if (combo.droppedDown()) out += " dropped";
       }
       break;
     }
     case ControlKind::CheckBox:
-      out += " value=" + std::to_string(static_cast<const CheckBox&>(c).value());
+      number(out, " value=", static_cast<const CheckBox&>(c).value());
       break;
     case ControlKind::OptionButton:
       if (static_cast<const OptionButton&>(c).value()) out += " on";
@@ -140,25 +158,27 @@ std::string dumpControl(const Control& c) {
     }
     case ControlKind::ListBox: {
       const auto& l = static_cast<const ListBox&>(c);
-      out += " items=" + std::to_string(l.count()) + " index=" + std::to_string(l.listIndex());
+      number(out, " items=", l.count());
+      number(out, " index=", l.listIndex());
       break;
     }
     case ControlKind::ListView: {
       const auto& v = static_cast<const ListView&>(c);
-      out +=
-          " rows=" + std::to_string(v.rowCount()) + " selected=" + std::to_string(v.selectedRow());
+      number(out, " rows=", v.rowCount());
+      number(out, " selected=", v.selectedRow());
       break;
     }
     case ControlKind::ProgressBar: {
       const auto& p = static_cast<const ProgressBar&>(c);
-      out += " value=" + std::to_string(p.value()) + " range=" + std::to_string(p.min()) + ".." +
-             std::to_string(p.max());
+      number(out, " value=", p.value());
+      number(out, " range=", p.min());
+      number(out, "..", p.max());
       break;
     }
     case ControlKind::Timer: {
       const auto& t = static_cast<const TimerControl&>(c);
-      out += " interval=" + std::to_string(t.interval()) +
-             (t.timerEnabled() ? " running" : " stopped");
+      number(out, " interval=", t.interval());
+      out += t.timerEnabled() ? " running" : " stopped";
       break;
     }
     default:

@@ -59,7 +59,7 @@ void LocationCountry::SetInterPrefix(std::string_view name, int16_t& index) {
   for (size_t i = 0; i < countries_.size() && i <= INT16_MAX; ++i) {
     const CountryEntry& entry = countries_[i];
     if (entry.Name == name) {
-      country_prefix_ = "+" + LeadingDigits(entry.CountryCode);
+      country_prefix_ = '+' + LeadingDigits(entry.CountryCode);
       long_distance_prefix_ = LeadingDigits(entry.LongDistanceRule);
       location_name_ = entry.Name;
       index = static_cast<int16_t>(i);

@@ -45,13 +45,7 @@ bool CreateCallMethod::setCall(CallId callId, std::string_view caller, const Par
   } else {
     setParam(5, nullptr);
   }
-  std::string text;
-  if (!buildParty(callee, text)) {
-    setParam(2, nullptr);
-    return false;
-  }
-  setString(2, text);
-  return true;
+  return setParty(2, callee);
 }
 
 void CreateCallMethod::dispatch(SessionCallbacks& callbacks) {
@@ -69,13 +63,7 @@ void CloseCallMethod::dispatch(SessionCallbacks& callbacks) {
 
 bool TransferCallMethod::setTransfer(CallId callId, const PartyAddress& target) {
   setIdText(formatId(callId));
-  std::string text;
-  if (!buildParty(target, text)) {
-    setParam(1, nullptr);
-    return false;
-  }
-  setString(1, text);
-  return true;
+  return setParty(1, target);
 }
 
 void TransferCallMethod::dispatch(SessionCallbacks& callbacks) {

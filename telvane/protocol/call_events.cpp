@@ -391,13 +391,7 @@ bool CallEstablishedMethod::setEstablished(CallId callId, int32_t kindCode,
   }
   PartyAddress prefixed = party;
   prefixed.kind = kindCode;
-  std::string text;
-  if (!buildParty(prefixed, text)) {
-    setParam(2, nullptr);
-    return false;
-  }
-  setString(2, text);
-  return true;
+  return setParty(2, prefixed);
 }
 
 void CallEstablishedMethod::dispatch(SessionCallbacks& callbacks) {

@@ -9,18 +9,9 @@ namespace telvane {
 bool RecordingCallStartedMethod::setParties(CallId callId, const PartyAddress& first,
                                             const PartyAddress& second) {
   setIdText(formatId(callId));
-  bool built = true;
-  const PartyAddress* parties[] = {&first, &second};
-  for (std::size_t row = 1; row <= 2; ++row) {
-    std::string text;
-    if (buildParty(*parties[row - 1], text)) {
-      setString(row, text);
-    } else {
-      setParam(row, nullptr);
-      built = false;
-    }
-  }
-  return built;
+  const bool firstBuilt = setParty(1, first);
+  const bool secondBuilt = setParty(2, second);
+  return firstBuilt && secondBuilt;
 }
 
 void RecordingCallStartedMethod::dispatch(SessionCallbacks& callbacks) {

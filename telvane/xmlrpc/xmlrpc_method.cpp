@@ -4,6 +4,7 @@
 #include "telvane/xml/xml_navigator.h"
 #include "telvane/xmlrpc/ascii.h"
 #include "telvane/xmlrpc/method_table.h"
+#include "telvane/xmlrpc/party_address.h"
 
 namespace telvane {
 
@@ -136,6 +137,16 @@ void XmlRpcRequestMethod::setString(std::size_t row, std::string_view text) {
   std::unique_ptr<XmlRpcValue> value = createValue(table[row].type);
   static_cast<XmlRpcValueString*>(value.get())->setValue(text);
   setParam(row, std::move(value));
+}
+
+bool XmlRpcRequestMethod::setParty(std::size_t row, const PartyAddress& party) {
+  std::string text;
+  if (!buildParty(party, text)) {
+    setParam(row, nullptr);
+    return false;
+  }
+  setString(row, text);
+  return true;
 }
 
 void XmlRpcRequestMethod::setInt(std::size_t row, std::int32_t value) {

@@ -13,6 +13,7 @@
 
 namespace telvane {
 
+struct PartyAddress;
 class SessionCallbacks;
 class XMLNavigator;
 class XmlRpcResponseMethod;
@@ -113,6 +114,9 @@ class XmlRpcRequestMethod : public XmlRpcMethod {
   void setString(std::size_t row, std::string_view text);
   void setInt(std::size_t row, std::int32_t value);
   void setBool(std::size_t row, bool value);
+  // The party's text into string slot `row`. A party that cannot be written clears the slot
+  // (a mandatory one then stops serialize) and gives false.
+  bool setParty(std::size_t row, const PartyAddress& party);
   // The slot's text, or empty when unset / not a string.
   std::string_view stringParam(std::size_t row) const;
   // The slot's number, or `absent` when unset / not of that type.

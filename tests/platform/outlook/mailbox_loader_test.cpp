@@ -120,6 +120,8 @@ TEST_F(MailboxLoaderTest, VCardErrorsKeepTheirOwnFileAndLine) {
                               (dir_ / "cards/broken.vcf").string() +
                               ":1: the card begun here has no END:VCARD");
   EXPECT_FALSE(LoadMailboxFile(dir_ / "none.json", *app_.GetNamespace("MAPI")).ok());
+  EXPECT_EQ(LoadMailboxFile(dir_, *app_.GetNamespace("MAPI")).error,
+            dir_.string() + ": cannot be read");
 }
 
 TEST(Mailbox, SampleMailboxLoadsAndStandardStoreHasTheDefaults) {

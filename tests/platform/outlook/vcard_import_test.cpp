@@ -206,6 +206,7 @@ TEST(VCardImport, FileBecomesSavedContactsOrNothing) {
   EXPECT_EQ(bad.error, (dir / "bad.vcf").string() + ":5: \"FN\" outside BEGIN:VCARD ... END:VCARD");
   EXPECT_EQ(contacts->Items().Count(), 2);  // the good card before the fault is not added either
   EXPECT_FALSE(ImportVCardFile(dir / "missing.vcf", *contacts).ok());
+  EXPECT_EQ(ImportVCardFile(dir, *contacts).error, dir.string() + ": cannot be read");
   std::filesystem::remove_all(dir);
 }
 

@@ -20,8 +20,10 @@ TEST(RegistryThreads, ConcurrentWritersKeepEveryValue) {
   for (int w = 0; w < 4; ++w) {
     writers.emplace_back([&, w] {
       Registry reg(file);
-      for (int i = 0; i < 25; ++i)
-        EXPECT_TRUE(reg.setDWord("K\\W" + std::to_string(w), "v" + std::to_string(i), i));
+      const std::string key = std::string("K\\W").append(std::to_string(w));
+      for (int i = 0; i < 25; ++i) {
+        EXPECT_TRUE(reg.setDWord(key, std::string("v").append(std::to_string(i)), i));
+      }
     });
   }
   for (auto& t : writers) t.join();

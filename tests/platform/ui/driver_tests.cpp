@@ -184,5 +184,42 @@ TEST_F(DriverTest, DumpShowsControlsCaptionsAndStates) {
             "    [1] \"Germany\" data=49\n");
 }
 
+// Lists, indexed controls, progress and timers each add their own numbers to the line.
+TEST_F(DriverTest, DumpShowsListsRowsProgressAndTimers) {
+  Form form(toolkit, "fList");
+  auto& option = form.add<OptionButton>("optMode", nullptr, 2);
+  option.setCaption("Fast");
+  auto& box = form.add<ListBox>("lstRules");
+  box.setCheckBoxes(true);
+  box.addItem("0.", 7);
+  box.addItem("1");
+  box.setChecked(1, true);
+  auto& view = form.add<ListView>("lvCalls");
+  view.addColumn("who", "Caller", 1200);
+  view.addColumn("when", "Time", 800);
+  view.addRow("Ann");
+  view.setCell(0, 1, "09:00");
+  view.addRow("Bob");
+  view.setSelectedRow(1);
+  auto& progress = form.add<ProgressBar>("pbUpload");
+  progress.setRange(0, 50);
+  progress.setValue(20);
+  auto& timer = form.add<TimerControl>("tmrPoll");
+  timer.setInterval(250);
+  form.move(10, 20, 300, 200);
+  EXPECT_EQ(dumpForm(form),
+            "Form fList \"\" unloaded 10,20 300x200\n"
+            "  OptionButton optMode(2) \"Fast\"\n"
+            "  ListBox lstRules \"\" items=2 index=-1\n"
+            "    [0] \"0.\" data=7\n"
+            "    [1] \"1\" checked\n"
+            "  ListView lvCalls \"\" rows=2 selected=1\n"
+            "    columns: \"Caller\"(1200) \"Time\"(800)\n"
+            "    [0] \"Ann\" | \"09:00\"\n"
+            "    *[1] \"Bob\" | \"\"\n"
+            "  ProgressBar pbUpload value=20 range=0..50\n"
+            "  Timer tmrPoll interval=250 stopped\n");
+}
+
 }  // namespace
 }  // namespace platform::ui

@@ -9,7 +9,7 @@
 #include "ringova_outlook/dialing/dialing_editor.h"
 #include "ringova_outlook/dialing/rules_file.h"
 #include "ringova_outlook/resources/string_table.h"
-#include "tests/ringova_outlook/dialing/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ringova {
 namespace {
@@ -53,9 +53,11 @@ class EditorTest : public ::testing::Test {
     ASSERT_TRUE(driver.type(text));
   }
   void Click(platform::ui::Control& c) { ASSERT_TRUE(driver.click(c)); }
-  std::string FileText() const { return dialing_testing::ReadFile(folder.Path() + kRulesFileName); }
+  std::string FileText() const {
+    return testsupport::ReadFile(folder.withSlash() + kRulesFileName);
+  }
 
-  dialing_testing::TempFolder folder;
+  testsupport::TempFolder folder;
   platform::ui::ManualClock clock;
   platform::ui::MessageLoop loop{clock};
   platform::ui::Toolkit toolkit{loop};
@@ -64,7 +66,7 @@ class EditorTest : public ::testing::Test {
   RuleTable table;
   std::vector<std::string> log;
   DialingEditor editor{{toolkit, shell, table, [this](std::string_view l) { log.emplace_back(l); },
-                        [this] { return folder.Path(); }, nullptr}};
+                        [this] { return folder.withSlash(); }, nullptr}};
 };
 
 TEST_F(EditorTest, OpensWithCaptionsColumnsAndOneRowPerRule) {
@@ -119,7 +121,7 @@ TEST_F(EditorTest, AddChecksTheFieldsWhileTypingAndUpdatesTheTableAtOnce) {
   EXPECT_EQ(log, (std::vector<std::string>{"UpdateRules: Add - 05X.", "SaveRules: Start"}));
   std::vector<DialRule> read;
   std::string error;
-  ASSERT_TRUE(ReadRulesFile(folder.Path() + kRulesFileName, read, error));
+  ASSERT_TRUE(ReadRulesFile(folder.withSlash() + kRulesFileName, read, error));
   EXPECT_EQ(read, table.Rules());
 }
 

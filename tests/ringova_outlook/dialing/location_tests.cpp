@@ -11,7 +11,7 @@
 #include "ringova_outlook/dialing/country_data.h"
 #include "ringova_outlook/dialing/location_country.h"
 #include "ringova_outlook/dialing/registry_value.h"
-#include "tests/ringova_outlook/dialing/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ringova {
 namespace {
@@ -42,8 +42,8 @@ class LocationTest : public ::testing::Test {
         LocationCountry::Options{install});
   }
 
-  dialing_testing::TempFolder folder;
-  Registry machine{folder.Path() + "machine.reg"};
+  testsupport::TempFolder folder;
+  Registry machine{folder.withSlash() + "machine.reg"};
   platform::shell::RecordingShell shell;
   platform::ui::ManualClock clock;
   platform::ui::MessageLoop loop{clock};
@@ -177,8 +177,8 @@ TEST(CountryDataTest, EveryShippedLineParsesWithUniqueKeysAndNames) {
 }
 
 TEST(RegistryValueTest, TextNumbersAndMissingValues) {
-  dialing_testing::TempFolder folder;
-  Registry reg{folder.Path() + "r.reg"};
+  testsupport::TempFolder folder;
+  Registry reg{folder.withSlash() + "r.reg"};
   ASSERT_TRUE(reg.setString("K", "Text", std::string("ab\0cd", 5)));
   ASSERT_TRUE(reg.setDWord("K", "Number", 4294967295u));
   EXPECT_EQ(QueryRegValue(reg, "K", "Text"), RegValue(std::string("ab")));

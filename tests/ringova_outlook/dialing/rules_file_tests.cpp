@@ -5,18 +5,18 @@
 #include <vector>
 
 #include "ringova_outlook/dialing/rules_file.h"
-#include "tests/ringova_outlook/dialing/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace ringova {
 namespace {
 
-using dialing_testing::ReadFile;
-using dialing_testing::TempFolder;
-using dialing_testing::WriteFile;
+using testsupport::ReadFile;
+using testsupport::TempFolder;
+using testsupport::WriteFile;
 
 class RulesFileTest : public ::testing::Test {
  protected:
-  std::string Path() const { return folder.Path() + kRulesFileName; }
+  std::string Path() const { return folder.withSlash() + kRulesFileName; }
   LogSink Sink() {
     return [this](std::string_view l) { log.emplace_back(l); };
   }
@@ -33,7 +33,7 @@ TEST_F(RulesFileTest, TwoRulesWithEmptyFieldsComeBackInOrder) {
             "\"0.\"\r\n\"1\"\r\n\"9\"\r\n\"\"\r\n\"outside, with comma\"\r\n"
             "\"1XX\"\r\n\"\"\r\n\"\"\r\n\"#\"\r\n\"\"\r\n");
   RuleTable table;
-  ASSERT_TRUE(RestoreDialRules(folder.Path(), table, Sink()));
+  ASSERT_TRUE(RestoreDialRules(folder.withSlash(), table, Sink()));
   EXPECT_EQ(table.Rules(), rules);
   EXPECT_EQ(table.RuleCount(), 2);
   EXPECT_TRUE(log.empty());
@@ -41,7 +41,7 @@ TEST_F(RulesFileTest, TwoRulesWithEmptyFieldsComeBackInOrder) {
 
 TEST_F(RulesFileTest, AMissingFileIsCreatedEmptyAndGivesNoRules) {
   RuleTable table;
-  ASSERT_TRUE(RestoreDialRules(folder.Path(), table, Sink()));
+  ASSERT_TRUE(RestoreDialRules(folder.withSlash(), table, Sink()));
   EXPECT_TRUE(std::filesystem::exists(Path()));
   EXPECT_EQ(ReadFile(Path()), "");
   EXPECT_EQ(table.RuleCount(), 0);
@@ -64,14 +64,14 @@ TEST_F(RulesFileTest, ARuleCutShortKeepsThePreviousTableAndIsLogged) {
   RuleTable table;
   ASSERT_TRUE(table.SetRules({{"9", "", "", "", "old"}}));
   WriteFile(Path(), "\"0.\"\r\n\"1\"\r\n\"9\"\r\n\"\"\r\n\"a\"\r\n\"1XX\"\r\n\"\"\r\n");
-  EXPECT_FALSE(RestoreDialRules(folder.Path(), table, Sink()));
+  EXPECT_FALSE(RestoreDialRules(folder.withSlash(), table, Sink()));
   EXPECT_EQ(table.Rules(), (std::vector<DialRule>{{"9", "", "", "", "old"}}));
   EXPECT_EQ(log, (std::vector<std::string>{"RestoreDialRules: Input past end of file"}));
 }
 
 TEST_F(RulesFileTest, AnUnwritableFileIsReported) {
   std::string error;
-  EXPECT_FALSE(WriteRulesFile(folder.Path() + "missing/" + kRulesFileName, {}, error));
+  EXPECT_FALSE(WriteRulesFile(folder.withSlash() + "missing/" + kRulesFileName, {}, error));
   EXPECT_NE(error.find("missing"), std::string::npos);
 }
 

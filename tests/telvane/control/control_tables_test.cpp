@@ -94,7 +94,7 @@ TEST(ControlTablesTest, SinkAdaptersTakeTheDeclaredTypes) {
           args.emplace_back(static_cast<int32_t>(n));
           break;
         default:
-          args.emplace_back("t" + std::to_string(n));
+          args.emplace_back(std::string("t").append(std::to_string(n)));
       }
     }
     entry.toSink(sink, args);  // a wrong type would throw

@@ -78,7 +78,10 @@ class SimFixture : public ::testing::Test {
     for (const platform::MemberInfo& event : control_->events()) {
       control_->advise(event.id, [this, &event](const std::vector<platform::Variant>& args) {
         std::string line = event.name;
-        for (const platform::Variant& a : args) line += " " + variantText(a);
+        for (const platform::Variant& a : args) {
+          line += ' ';
+          line += variantText(a);
+        }
         events_.push_back(line);
         if (std::this_thread::get_id() != owner_) offThread_ = true;
         if (eventHook_) eventHook_(line);

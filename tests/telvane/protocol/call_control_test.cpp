@@ -2,22 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include "call_test_support_calls.h"
+#include "tests/telvane/protocol/golden_texts.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace telvane::testing;
+using namespace protocol_testing;
 
 TEST(CallControlWire, CreateCallWritesOptionalParamsOnlyWhenGiven) {
   CreateCallMethod all;
-  ASSERT_TRUE(all.setCall(42, "system", party("PBX:101"), "Ringova", "ann", 7));
-  EXPECT_EQ(wire(all), callText("createcall", {str("42"), str("system"), str("pbx:101"),
-                                               str("Ringova"), str("ann"), num(7)}));
+  ASSERT_TRUE(all.setCall(42, "system", party("PBX:101"), "Ringova", "ann", 9));
+  EXPECT_EQ(wire(all), golden::createCall());
 
   CreateCallMethod plain;
   ASSERT_TRUE(plain.setCall(43, "system", party("5551234")));
-  EXPECT_EQ(wire(plain), callText("createcall", {str("43"), str("system"), str("tel:5551234")}));
+  EXPECT_EQ(wire(plain), golden::createCallPlain());
 
   // A user name without display name closes up into the fourth param.
   CreateCallMethod cid;
@@ -71,45 +71,30 @@ TEST(CallControlWire, EachRequestWritesItsTableAndReadsBackToTheSameValues) {
     Log delivers;
   };
   const Case cases[] = {
-      {&close, callText("closecall", {str("42")}), {"onCloseCall(42)"}},
-      {&transfer,
-       callText("transfercall", {str("42"), str("vm:101;2")}),
-       {"onTransferCall(42,vm:101;2)"}},
-      {&join, callText("joincalls", {str("42"), str("43")}), {"onJoinCalls(42,43)"}},
-      {&unjoin, callText("unjoincalls", {str("42"), str("43")}), {"onUnjoinCalls(42,43)"}},
-      {&play,
-       callText("playmessage", {str("42"), str("autocallwait.wav"), num(3)}),
-       {"onPlayMessage(42,autocallwait.wav,3)"}},
-      {&inject, callText("injectdtmf", {str("42"), str("12#")}), {"onInjectDTMF(42,12#)"}},
-      {&detectOn,
-       callText("enabledtmfdetection", {str("42"), flag(true)}),
-       {"onEnableDtmfDetection(42,true)"}},
+      {&close, golden::closeCall(), {"onCloseCall(42)"}},
+      {&transfer, golden::transferCall(), {"onTransferCall(42,vm:101;2)"}},
+      {&join, golden::joinCalls(), {"onJoinCalls(42,43)"}},
+      {&unjoin, golden::unjoinCalls(), {"onUnjoinCalls(42,43)"}},
+      {&play, golden::playMessage(), {"onPlayMessage(42,autocallwait.wav,3)"}},
+      {&inject, golden::injectDtmf(), {"onInjectDTMF(42,12#)"}},
+      {&detectOn, golden::enableDtmfDetection(), {"onEnableDtmfDetection(42,true)"}},
       {&detectOther,
-       callText("enabledtmfdetection", {str("42"), flag(false)}),
+       callText("enabledtmfdetection", {str("42"), boolean(false)}),
        {"onEnableDtmfDetection(42,false)"}},
-      {&handling,
-       callText("incomingcallhandling", {str("101"), flag(true)}),
-       {"onIncomingCallHandling(101,true)"}},
-      {&notify,
-       callText("notifycallestablishment", {flag(true)}),
-       {"onNotifyCallEstablishment(true)"}},
+      {&handling, golden::incomingCallHandling(), {"onIncomingCallHandling(101,true)"}},
+      {&notify, golden::notifyCallEstablishment(), {"onNotifyCallEstablishment(true)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(wire(*c.method), c.text);
-    ParsedCall parsed = parseCall(c.text);
-    ASSERT_EQ(parsed.kind, ParsedCall::Kind::kCall);
-    EXPECT_EQ(parsed.method->type(), c.method->type());
-    const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
-    EXPECT_EQ(typeid(got), typeid(*c.method));
-    EXPECT_EQ(delivered(*parsed.method), c.delivers);
-    EXPECT_EQ(wire(*parsed.method), c.text);  // what was read writes the same text again
+    auto read = expectReadBack(*c.method, c.text, c.delivers);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(wire(*read), c.text);  // what was read writes the same text again
   }
 }
 
 TEST(CallControlRead, CreateCallDeliversEveryValueAndDefaultsForLeftOutOnes) {
   EXPECT_EQ(deliveredFrom(callText("createcall", {str("42"), str("system"), str("PBX:101"),
-                                                  str("Ringova"), str("ann"), num(7)})),
+                                                  str("Ringova"), str("ann"), i4(7)})),
             Log{"onCreateCall(42,system,pbx:101,Ringova,ann,7)"});
   EXPECT_EQ(deliveredFrom(callText("createcall", {str("42"), str("system"), str("pbx:101")})),
             Log{"onCreateCall(42,system,pbx:101,,,0)"});
@@ -125,17 +110,17 @@ TEST(CallControlRead, PlayMessageWithoutCountDeliversMinusOne) {
 
 TEST(CallControlRead, ParamsThatDoNotMatchTheTableGiveTheUnknownMarker) {
   const std::string rejected[] = {
-      callText("closecall", {num(42)}),                                          // wrong type
-      callText("closecall", {str("42"), str("43")}),                             // extra param
-      callText("closecall", {}),                                                 // missing id
-      callText("createcall", {str("42"), str("system")}),                        // missing callee
-      callText("createcall", {str("42"), str("system"), str("pbx:1"), num(7)}),  // gap
+      callText("closecall", {i4(42)}),                                          // wrong type
+      callText("closecall", {str("42"), str("43")}),                            // extra param
+      callText("closecall", {}),                                                // missing id
+      callText("createcall", {str("42"), str("system")}),                       // missing callee
+      callText("createcall", {str("42"), str("system"), str("pbx:1"), i4(7)}),  // gap
       callText("createcall",
-               {str("42"), str("s"), str("pbx:1"), str("d"), str("u"), num(7), str("more")}),
+               {str("42"), str("s"), str("pbx:1"), str("d"), str("u"), i4(7), str("more")}),
       callText("playmessage", {str("42"), str("a.wav"), str("3")}),
-      callText("enabledtmfdetection", {str("42"), num(1)}),
+      callText("enabledtmfdetection", {str("42"), i4(1)}),
       callText("incomingcallhandling", {str("101")}),
-      callText("notifycallestablishment", {str("42"), flag(true)}),
+      callText("notifycallestablishment", {str("42"), boolean(true)}),
   };
   for (const std::string& text : rejected) {
     EXPECT_EQ(parseCall(text).kind, ParsedCall::Kind::kUnknown) << text;
@@ -151,7 +136,7 @@ TEST(CallControlRead, NamesMatchIgnoringCase) {
 }
 
 TEST(CallControlRead, NotifyCallEstablishmentIsAnsweredWithZero) {
-  ParsedCall call = parseCall(callText("notifycallestablishment", {flag(true)}));
+  ParsedCall call = parseCall(golden::notifyCallEstablishment());
   ASSERT_EQ(call.kind, ParsedCall::Kind::kCall);
   auto reply = call.method->createResponse(false);
   ASSERT_NE(reply, nullptr);
@@ -163,7 +148,7 @@ TEST(CallControlRead, NotifyCallEstablishmentIsAnsweredWithZero) {
 TEST(CallControlRead, FaultAnswerReadsBackThroughTheRequest) {
   CloseCallMethod close;
   close.setCallId(42);
-  auto plain = close.parseResponse(unframed(responseText({str("42")})));
+  auto plain = close.parseResponse(unframed(golden::plainAnswer()));
   ASSERT_NE(plain, nullptr);
   EXPECT_FALSE(plain->isFault());
   EXPECT_EQ(plain->idNumber(), 42u);

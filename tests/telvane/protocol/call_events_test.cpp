@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "call_test_support_calls.h"
+#include "tests/telvane/protocol/golden_texts.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace telvane::testing;
+using namespace protocol_testing;
 
 // ---- plain notifications
 
@@ -29,37 +30,29 @@ TEST(CallEventNotifications, WriteReadAndDeliverTheirValues) {
     Log delivers;
   };
   const Case cases[] = {
-      {&withError,
-       callText("callstatechanged", {str("42"), num(6), num(486)}),
-       {"onCallStateChanged(42,6,486)"}},
+      {&withError, golden::callStateChanged(), {"onCallStateChanged(42,6,486)"}},
       {&withoutError,
-       callText("callstatechanged", {str("42"), num(3)}),
+       callText("callstatechanged", {str("42"), i4(3)}),
        {"onCallStateChanged(42,3,0)"}},
-      {&played, callText("messageplayed", {str("42")}), {"onMessagePlayed(42)"}},
-      {&injected, callText("dtmfinjected", {str("42")}), {"onDTMFInjected(42)"}},
-      {&digit, callText("dtmfdigitdetected", {str("42"), num(53)}), {"onDtmfDigitDetected(42,53)"}},
+      {&played, golden::messagePlayed(), {"onMessagePlayed(42)"}},
+      {&injected, golden::dtmfInjected(), {"onDTMFInjected(42)"}},
+      {&digit, golden::dtmfDigitDetected(), {"onDtmfDigitDetected(42,53)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(wire(*c.method), c.text);
-    ParsedCall parsed = parseCall(c.text);
-    ASSERT_EQ(parsed.kind, ParsedCall::Kind::kCall);
-    const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
-    EXPECT_EQ(typeid(got), typeid(*c.method));
-    EXPECT_EQ(delivered(*parsed.method), c.delivers);
+    auto read = expectReadBack(*c.method, c.text, c.delivers);
+    ASSERT_NE(read, nullptr);
     // The automatic reply is the plain response with the call's ID.
-    auto reply = parsed.method->createResponse(false);
-    reply->setId(parsed.method->idNumber());
-    EXPECT_EQ(wire(*reply), responseText({str("42")}));
+    EXPECT_EQ(automaticReply(*read), golden::plainAnswer());
   }
 }
 
 TEST(CallEventNotifications, DigitKeepsOnlyTheLowByte) {
   DtmfDigitReceivedMethod digit;
   digit.setDigit(1, 0x1B5);  // low byte 0xB5, sign-extended
-  EXPECT_EQ(wire(digit), callText("dtmfdigitdetected", {str("1"), num(-75)}));
+  EXPECT_EQ(wire(digit), callText("dtmfdigitdetected", {str("1"), i4(-75)}));
   EXPECT_EQ(delivered(digit), Log{"onDtmfDigitDetected(1,181)"});
-  EXPECT_EQ(deliveredFrom(callText("dtmfdigitdetected", {str("1"), num(0x123)})),
+  EXPECT_EQ(deliveredFrom(callText("dtmfdigitdetected", {str("1"), i4(0x123)})),
             Log{"onDtmfDigitDetected(1,35)"});
 }
 
@@ -67,14 +60,14 @@ TEST(CallEventNotifications, ParamsThatDoNotMatchAreRejected) {
   const std::string rejected[] = {
       callText("callstatechanged", {str("42")}),
       callText("callstatechanged", {str("42"), str("6")}),
-      callText("callstatechanged", {str("42"), num(6), num(0), num(1)}),
+      callText("callstatechanged", {str("42"), i4(6), i4(0), i4(1)}),
       callText("messageplayed", {str("42"), str("43")}),
       callText("dtmfdigitdetected", {str("42"), str("5")}),
       callText("process", {str("42"), structOf({})}),  // the struct comes first
       callText("process", {structOf({})}),
       callText("calloriginated", {structOf({}), str("42"), str("43")}),
-      callText("callestablished", {str("42"), num(0)}),
-      callText("callestablished", {str("42"), num(0), str("pbx:1"), str("x")}),
+      callText("callestablished", {str("42"), i4(0)}),
+      callText("callestablished", {str("42"), i4(0), str("pbx:1"), str("x")}),
   };
   for (const std::string& text : rejected) {
     EXPECT_EQ(parseCall(text).kind, ParsedCall::Kind::kUnknown) << text;
@@ -86,18 +79,18 @@ TEST(CallEventNotifications, ParamsThatDoNotMatchAreRejected) {
 TEST(CallArrived, WritesTheStructAndDeliversTheParties) {
   CallArrivedMethod full;
   ASSERT_TRUE(full.setCall(42, party("sip:ann@h"), party("pbx:101"), 41, "101"));
-  const std::string fullText =
-      callText("process", {structOf({member("From", str("sip:ann@h")), member("To", str("pbx:101")),
-                                     member("OrigCallID", str("41")), member("Ext", str("101"))}),
-                           str("42")});
+  const std::string fullText = callText("process", {structOf({{"From", str("sip:ann@h")},
+                                                              {"To", str("pbx:101")},
+                                                              {"OrigCallID", str("41")},
+                                                              {"Ext", str("101")}}),
+                                                    str("42")});
   EXPECT_EQ(wire(full), fullText);
   EXPECT_EQ(deliveredFrom(fullText), Log{"onCallArrived(42,sip:ann@h,pbx:101,41,101)"});
 
   CallArrivedMethod bare;
   ASSERT_TRUE(bare.setCall(42, party("tel:555"), party("pbx:101")));
   const std::string bareText = callText(
-      "process",
-      {structOf({member("From", str("tel:555")), member("To", str("pbx:101"))}), str("42")});
+      "process", {structOf({{"From", str("tel:555")}, {"To", str("pbx:101")}}), str("42")});
   EXPECT_EQ(wire(bare), bareText);
   EXPECT_EQ(deliveredFrom(bareText), Log{"onCallArrived(42,tel:555,pbx:101,0,)"});
 
@@ -110,11 +103,9 @@ TEST(CallArrived, WritesTheStructAndDeliversTheParties) {
 
 TEST(CallArrived, MissingOrBadPartiesParseButDeliverNothing) {
   const std::string texts[] = {
-      callText("process", {structOf({member("To", str("pbx:101"))}), str("42")}),
-      callText("process",
-               {structOf({member("From", num(5)), member("To", str("pbx:101"))}), str("42")}),
-      callText("process",
-               {structOf({member("From", str("")), member("To", str("pbx:101"))}), str("42")}),
+      callText("process", {structOf({{"To", str("pbx:101")}}), str("42")}),
+      callText("process", {structOf({{"From", i4(5)}, {"To", str("pbx:101")}}), str("42")}),
+      callText("process", {structOf({{"From", str("")}, {"To", str("pbx:101")}}), str("42")}),
   };
   for (const std::string& text : texts) EXPECT_EQ(deliveredFrom(text), Log{}) << text;
 }
@@ -122,44 +113,43 @@ TEST(CallArrived, MissingOrBadPartiesParseButDeliverNothing) {
 TEST(CallArrivedDecision, AcceptRejectAndForwardWriteTheirActionStructs) {
   CallArrivedResponseMethod acceptBare;
   acceptBare.setAccept(42, "", "", true);
-  EXPECT_EQ(wire(acceptBare), responseText({structOf({member("action", str("accept")),
-                                                      member("remotecontrol", flag(true))}),
-                                            str("42")}));
+  EXPECT_EQ(wire(acceptBare),
+            responseText({structOf({{"action", str("accept")}, {"remotecontrol", boolean(true)}}),
+                          str("42")}));
 
   CallArrivedResponseMethod acceptFull;
   acceptFull.setAccept(42, "555", "Ann", false);
-  EXPECT_EQ(wire(acceptFull),
-            responseText({structOf({member("action", str("accept")), member("callerid", str("555")),
-                                    member("displayname", str("Ann")),
-                                    member("remotecontrol", flag(false))}),
-                          str("42")}));
+  EXPECT_EQ(wire(acceptFull), responseText({structOf({{"action", str("accept")},
+                                                      {"callerid", str("555")},
+                                                      {"displayname", str("Ann")},
+                                                      {"remotecontrol", boolean(false)}}),
+                                            str("42")}));
 
   CallArrivedResponseMethod reject;
   reject.setDecline(42);
-  EXPECT_EQ(wire(reject), responseText({structOf({member("action", str("decline"))}), str("42")}));
+  EXPECT_EQ(wire(reject), responseText({structOf({{"action", str("decline")}}), str("42")}));
 
   CallArrivedResponseMethod declineWithReason;
   declineWithReason.setDecline(42, "busy");
-  EXPECT_EQ(wire(declineWithReason),
-            responseText({structOf({member("action", str("decline")),
-                                    member("reason", arrayOf({str("busy")}))}),
-                          str("42")}));
+  EXPECT_EQ(
+      wire(declineWithReason),
+      responseText(
+          {structOf({{"action", str("decline")}, {"reason", arrayOf({str("busy")})}}), str("42")}));
 
   CallArrivedResponseMethod forward;
   ASSERT_TRUE(forward.setRedirect(42, party("PBX:102"), "555", "Ann"));
-  EXPECT_EQ(
-      wire(forward),
-      responseText(
-          {structOf({member("action", str("redirect")), member("target", arrayOf({str("pbx:102")})),
-                     member("callerid", str("555")), member("displayname", str("Ann"))}),
-           str("42")}));
+  EXPECT_EQ(wire(forward), responseText({structOf({{"action", str("redirect")},
+                                                   {"target", arrayOf({str("pbx:102")})},
+                                                   {"callerid", str("555")},
+                                                   {"displayname", str("Ann")}}),
+                                         str("42")}));
 
   PartyAddress unbuildable;
   unbuildable.kind = kPartySip;
   CallArrivedResponseMethod forwardNowhere;
   EXPECT_FALSE(forwardNowhere.setRedirect(42, unbuildable, "", ""));
   EXPECT_EQ(wire(forwardNowhere),
-            responseText({structOf({member("action", str("redirect"))}), str("42")}));
+            responseText({structOf({{"action", str("redirect")}}), str("42")}));
 
   CallArrivedResponseMethod unset;
   EXPECT_EQ(wire(unset), "");
@@ -208,28 +198,28 @@ TEST(CallArrivedDecision, TheControlsRepliesReadBackThroughTheOffer) {
 
 TEST(CallArrivedDecision, ReadsTheSingleStructFormWithCallId) {
   CallArrivedResponseMethod reply;
-  ASSERT_TRUE(reply.parseText(unframed(
-      responseText({structOf({member("CallID", str("77")), member("ACTION", str("Decline")),
-                              member("reason", arrayOf({str("busy"), str("later")}))})}))));
+  ASSERT_TRUE(reply.parseText(
+      unframed(responseText({structOf({{"CallID", str("77")},
+                                       {"ACTION", str("Decline")},
+                                       {"reason", arrayOf({str("busy"), str("later")})}})}))));
   EXPECT_EQ(reply.decision(), CallArrivedResponseMethod::kDecline);
   EXPECT_EQ(reply.declineReason(), "busy");
   EXPECT_EQ(delivered(reply), Log{"onCallReject(77)"});
 
   // An unknown action, and an accept without "remotecontrol", are plain accepts.
   CallArrivedResponseMethod odd;
-  ASSERT_TRUE(odd.parseText(
-      unframed(responseText({structOf({member("CallID", str("78")), member("action", str("hold")),
-                                       member("callerid", str("555"))})}))));
+  ASSERT_TRUE(odd.parseText(unframed(responseText(
+      {structOf({{"CallID", str("78")}, {"action", str("hold")}, {"callerid", str("555")}})}))));
   EXPECT_EQ(delivered(odd), Log{"onCallArrivedAccept(78,555,,false)"});
 
   // "CallID" wins over a second param; nothing may follow the ID.
   CallArrivedResponseMethod both;
-  ASSERT_TRUE(both.parseText(unframed(responseText(
-      {structOf({member("CallID", str("79")), member("action", str("decline"))}), str("80")}))));
+  ASSERT_TRUE(both.parseText(unframed(
+      responseText({structOf({{"CallID", str("79")}, {"action", str("decline")}}), str("80")}))));
   EXPECT_EQ(both.idNumber(), 79u);
   CallArrivedResponseMethod tooMany;
-  EXPECT_FALSE(tooMany.parseText(unframed(
-      responseText({structOf({member("action", str("decline"))}), str("80"), str("81")}))));
+  EXPECT_FALSE(tooMany.parseText(
+      unframed(responseText({structOf({{"action", str("decline")}}), str("80"), str("81")}))));
   CallArrivedResponseMethod notStruct;
   EXPECT_FALSE(notStruct.parseText(unframed(responseText({str("80")}))));
 }
@@ -245,17 +235,16 @@ TEST(CallArrivedDecision, RedirectCutsTheMessageTakerMarkerAndFallsBackToAccept)
 
   CallArrivedResponseMethod reply;
   ASSERT_TRUE(reply.parseText(unframed(responseText(
-      {structOf(
-           {member("action", str("redirect")),
-            member("target", arrayOf({str("vm:101;actor=\"msg-taker\""), str(""), str("tel:555")})),
-            member("displayname", str("Ann"))}),
+      {structOf({{"action", str("redirect")},
+                 {"target", arrayOf({str("vm:101;actor=\"msg-taker\""), str(""), str("tel:555")})},
+                 {"displayname", str("Ann")}}),
        str("42")}))));
   EXPECT_EQ(delivered(reply), Log{"onCallArrivedForward(42,[[taker]vm:101][tel:555],,Ann)"});
 
   CallArrivedResponseMethod nowhere;
   ASSERT_TRUE(nowhere.parseText(unframed(responseText(
-      {structOf({member("action", str("redirect")), member("target", arrayOf({str("")})),
-                 member("callerid", str("555"))}),
+      {structOf(
+           {{"action", str("redirect")}, {"target", arrayOf({str("")})}, {"callerid", str("555")}}),
        str("42")}))));
   EXPECT_EQ(delivered(nowhere), Log{"onCallArrivedAccept(42,555,,false)"});
 }
@@ -264,18 +253,15 @@ TEST(CallArrivedDecision, RedirectCutsTheMessageTakerMarkerAndFallsBackToAccept)
 
 TEST(CallOriginated, WritesTheStructAndDeliversOnlyWhenComplete) {
   CallOriginatedMethod request;
-  ASSERT_TRUE(request.setCall(42, "101", party("pbx:101"), party("tel:555"), "5*"));
-  const std::string text = callText(
-      "calloriginated", {structOf({member("Ext", str("101")), member("From", str("pbx:101")),
-                                   member("To", str("tel:555")), member("Pattern", str("5*"))}),
-                         str("42")});
+  ASSERT_TRUE(request.setCall(42, "101", party("pbx:101"), party("tel:555"), "9*"));
+  const std::string text = golden::callOriginated();
   EXPECT_EQ(wire(request), text);
-  EXPECT_EQ(deliveredFrom(text), Log{"onCallOriginated(42,101,pbx:101,tel:555,5*)"});
+  EXPECT_EQ(deliveredFrom(text), Log{"onCallOriginated(42,101,pbx:101,tel:555,9*)"});
 
-  EXPECT_EQ(deliveredFrom(callText("calloriginated", {structOf({member("Ext", str("101")),
-                                                                member("From", str("pbx:101")),
-                                                                member("To", str("tel:555"))}),
-                                                      str("42")})),
+  EXPECT_EQ(deliveredFrom(callText(
+                "calloriginated",
+                {structOf({{"Ext", str("101")}, {"From", str("pbx:101")}, {"To", str("tel:555")}}),
+                 str("42")})),
             Log{});
 
   // The automatic reply has no action yet, so nothing goes out.
@@ -293,14 +279,12 @@ TEST(CallOriginatedDecision, AcceptNeedsASubscriptionAndBothFormsReadBack) {
   CallOriginatedResponseMethod accept;
   ASSERT_TRUE(accept.setAccept(42, 9000000000000000001ull));
   const std::string acceptText = responseText(
-      {structOf({member("action", str("accept")), member("subscrid", str("9000000000000000001"))}),
-       str("42")});
+      {structOf({{"action", str("accept")}, {"subscrid", str("9000000000000000001")}}), str("42")});
   EXPECT_EQ(wire(accept), acceptText);
 
   CallOriginatedResponseMethod decline;
   decline.setDecline(42);
-  const std::string declineText =
-      responseText({structOf({member("action", str("decline"))}), str("42")});
+  const std::string declineText = responseText({structOf({{"action", str("decline")}}), str("42")});
   EXPECT_EQ(wire(decline), declineText);
 
   CallOriginatedMethod request;
@@ -313,9 +297,8 @@ TEST(CallOriginatedDecision, AcceptNeedsASubscriptionAndBothFormsReadBack) {
   EXPECT_EQ(delivered(*declineRead), Log{"onCallReject(42)"});
 
   CallOriginatedResponseMethod single;
-  ASSERT_TRUE(single.parseText(
-      unframed(responseText({structOf({member("CallID", str("43")), member("action", str("ACCEPT")),
-                                       member("subscrid", str("7"))})}))));
+  ASSERT_TRUE(single.parseText(unframed(responseText(
+      {structOf({{"CallID", str("43")}, {"action", str("ACCEPT")}, {"subscrid", str("7")}})}))));
   EXPECT_EQ(delivered(single), Log{"onCallOriginatedAccept(43,7)"});
 }
 
@@ -326,17 +309,17 @@ TEST(CallEstablished, WritesThePartyWithTheKindsPrefix) {
   const std::string texts[] = {"a", "b"};
   ASSERT_TRUE(withTexts.setEstablished(42, kPartyPbx, party("tel:101"), texts));
   const std::string withText = callText(
-      "callestablished", {str("42"), num(0), str("pbx:101"), arrayOf({str("a"), str("b")})});
+      "callestablished", {str("42"), i4(0), str("pbx:101"), arrayOf({str("a"), str("b")})});
   EXPECT_EQ(wire(withTexts), withText);
   EXPECT_EQ(deliveredFrom(withText), Log{"onCallEstablished(42,0,pbx:101,[a][b])"});
 
   CallEstablishedMethod bare;
   ASSERT_TRUE(bare.setEstablished(42, kPartyTel, party("pbx:555")));
-  const std::string bareText = callText("callestablished", {str("42"), num(3), str("tel:555")});
+  const std::string bareText = golden::callEstablished();
   EXPECT_EQ(wire(bare), bareText);
   EXPECT_EQ(deliveredFrom(bareText), Log{"onCallEstablished(42,3,tel:555,)"});
 
-  EXPECT_EQ(deliveredFrom(callText("callestablished", {str("42"), num(0), str("")})), Log{});
+  EXPECT_EQ(deliveredFrom(callText("callestablished", {str("42"), i4(0), str("")})), Log{});
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "telvane/protocol/session_callbacks.h"
-#include "tests/telvane/protocol/wire_text_services.h"
+#include "tests/telvane/protocol/golden_texts.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace testing_services;
+using namespace protocol_testing;
 
 struct LoginCalls : NullSessionCallbacks {
   std::vector<std::string> seen;  // callback name followed by its text arguments
@@ -28,18 +29,17 @@ struct LoginCalls : NullSessionCallbacks {
 TEST(LoginRequests, GoldenTextsParseBackAndDispatch) {
   AuthenticateMethod auth;
   auth.setCredentials("ann", "a&b");
-  const std::string authText = callText(kAuthenticate, {str("ann"), str("a&amp;b")});
+  const std::string authText = golden::authenticate();
   EXPECT_EQ(wire(auth), authText);
 
   SAuthenticateMethod sauth;
   sauth.setCredentials("ann", "20261209T054000", "9f86d081");
-  const std::string sauthText =
-      callText(kSAuthenticate, {str("ann"), str("20261209T054000"), str("9f86d081")});
+  const std::string sauthText = golden::sAuthenticate();
   EXPECT_EQ(wire(sauth), sauthText);
 
   GetExtensionMethod ext;
   ext.setUser("ann");
-  const std::string extText = callText(kGetExtension, {str("ann")});
+  const std::string extText = golden::getExtension();
   EXPECT_EQ(wire(ext), extText);
 
   LoginCalls calls;
@@ -64,18 +64,18 @@ TEST(LoginRequests, UnsetParamsWriteNothing) {
 }
 
 TEST(LoginRequests, MismatchedParamsAreUnknownCalls) {
-  EXPECT_TRUE(rejected(callText(kAuthenticate, {str("ann"), i4(7)})));                // type
-  EXPECT_TRUE(rejected(callText(kAuthenticate, {str("ann")})));                       // missing
-  EXPECT_TRUE(rejected(callText(kAuthenticate, {str("ann"), str("pw"), str("x")})));  // extra
-  EXPECT_TRUE(rejected(callText(kSAuthenticate, {str("ann"), str("ts")})));
-  EXPECT_TRUE(rejected(callText(kGetExtension, {str("ann"), str("more")})));
-  EXPECT_TRUE(rejected(callText(kGetExtension, {boolean(true)})));
+  EXPECT_TRUE(rejected(callText("authenticate", {str("ann"), i4(7)})));                // type
+  EXPECT_TRUE(rejected(callText("authenticate", {str("ann")})));                       // missing
+  EXPECT_TRUE(rejected(callText("authenticate", {str("ann"), str("pw"), str("x")})));  // extra
+  EXPECT_TRUE(rejected(callText("sauthenticate", {str("ann"), str("ts")})));
+  EXPECT_TRUE(rejected(callText("getextension", {str("ann"), str("more")})));
+  EXPECT_TRUE(rejected(callText("getextension", {boolean(true)})));
 }
 
 TEST(LoginResponses, FlagAndTextReadAndWrite) {
   AuthenticateResponseMethod ok;
   ok.setResult(true, "Welcome");
-  const std::string okText = responseText({boolean(true), str("Welcome")});
+  const std::string okText = golden::loginAnswer();
   EXPECT_EQ(wire(ok), okText);
 
   // Both login forms are answered by the same class, of type 16.
@@ -103,7 +103,7 @@ TEST(LoginResponses, FlagAndTextReadAndWrite) {
   // string result); a missing text is neither answer nor fault.
   EXPECT_EQ(responseAs<AuthenticateResponseMethod>(auth, responseText({str("1"), str("Hi")})),
             nullptr);
-  EXPECT_EQ(auth.parseResponse(body(responseText({boolean(true)}))), nullptr);
+  EXPECT_EQ(auth.parseResponse(unframed(responseText({boolean(true)}))), nullptr);
 }
 
 TEST(LoginResponses, GetExtensionAnswerDispatches) {

@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "call_test_support_calls.h"
+#include "tests/telvane/protocol/golden_texts.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace telvane::testing;
+using namespace protocol_testing;
 
 TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
   RecordingCallStartedMethod callStarted;
@@ -27,7 +28,7 @@ TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
   RecordingStoppedMethod stopped;
   stopped.set(42, false);
   PlayStreamMethod playStream;
-  playStream.set(42, "rtp://x");
+  playStream.set(42, "stream.wav");
   StopStreamMethod streamPlayedName;  // made for "streamplayed"
   streamPlayedName.setCallId(42);
   StreamPlayedMethod stopStreamName;  // made for "stopstream"
@@ -40,39 +41,24 @@ TEST(RecordingMethods, EachWritesReadsAndDeliversItsValues) {
   };
   const Case cases[] = {
       {&callStarted,
-       callText("recordingcallstarted", {str("42"), str("pbx:101"), str("sip:ann@h")}),
+       golden::recordingCallStarted(),
        {"onRecordingCallStarted(42,pbx:101,sip:ann@h)"}},
-      {&callClosed, callText("recordingcallclosed", {str("42")}), {"onRecordingCallClosed(42)"}},
-      {&start,
-       callText("startrecording", {str("42"), str("rec.wav")}),
-       {"onStartRecording(42,rec.wav)"}},
-      {&stop, callText("stoprecording", {str("42")}), {"onStopRecording(42)"}},
-      {&started,
-       callText("recordingstarted", {str("42"), flag(true)}),
-       {"onRecordingStarted(42,true)"}},
-      {&suspended, callText("recordingsuspended", {str("42")}), {"onRecordingSuspended(42)"}},
-      {&resumed, callText("recordingresumed", {str("42")}), {"onRecordingResumed(42)"}},
-      {&stopped,
-       callText("recordingstopped", {str("42"), flag(false)}),
-       {"onRecordingStopped(42,false)"}},
-      {&playStream,
-       callText("playstream", {str("42"), str("rtp://x")}),
-       {"onPlayStream(42,rtp://x)"}},
-      {&streamPlayedName, callText("streamplayed", {str("42")}), {"onStreamPlayed(42)"}},
-      {&stopStreamName, callText("stopstream", {str("42"), flag(true)}), {"onStopStream(42,true)"}},
+      {&callClosed, golden::recordingCallClosed(), {"onRecordingCallClosed(42)"}},
+      {&start, golden::startRecording(), {"onStartRecording(42,rec.wav)"}},
+      {&stop, golden::stopRecording(), {"onStopRecording(42)"}},
+      {&started, golden::recordingStarted(), {"onRecordingStarted(42,true)"}},
+      {&suspended, golden::recordingSuspended(), {"onRecordingSuspended(42)"}},
+      {&resumed, golden::recordingResumed(), {"onRecordingResumed(42)"}},
+      {&stopped, golden::recordingStopped(), {"onRecordingStopped(42,false)"}},
+      {&playStream, golden::playStream(), {"onPlayStream(42,stream.wav)"}},
+      {&streamPlayedName, golden::streamPlayed(), {"onStreamPlayed(42)"}},
+      {&stopStreamName, golden::stopStream(), {"onStopStream(42,true)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(wire(*c.method), c.text);
-    ParsedCall parsed = parseCall(c.text);
-    ASSERT_EQ(parsed.kind, ParsedCall::Kind::kCall);
-    EXPECT_EQ(parsed.method->type(), c.method->type());
-    const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
-    EXPECT_EQ(typeid(got), typeid(*c.method));
-    EXPECT_EQ(delivered(*parsed.method), c.delivers);
-    auto reply = parsed.method->createResponse(false);
-    reply->setId(parsed.method->idNumber());
-    EXPECT_EQ(wire(*reply), responseText({str("42")}));
+    auto read = expectReadBack(*c.method, c.text, c.delivers);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(automaticReply(*read), golden::plainAnswer());
   }
 }
 
@@ -99,12 +85,12 @@ TEST(RecordingMethods, PartiesThatDoNotParseDeliverNothing) {
 
 TEST(RecordingMethods, ParamsThatDoNotMatchAreRejected) {
   const std::string rejected[] = {
-      callText("streamplayed", {str("42"), flag(true)}),  // takes the id only
-      callText("stopstream", {str("42"), flag(true), flag(true)}),
-      callText("recordingstopped", {str("42"), num(1)}),
+      callText("streamplayed", {str("42"), boolean(true)}),  // takes the id only
+      callText("stopstream", {str("42"), boolean(true), boolean(true)}),
+      callText("recordingstopped", {str("42"), i4(1)}),
       callText("startrecording", {str("42")}),
       callText("recordingcallstarted", {str("42"), str("pbx:1")}),
-      callText("recordingsuspended", {num(42)}),
+      callText("recordingsuspended", {i4(42)}),
   };
   for (const std::string& text : rejected) {
     EXPECT_EQ(parseCall(text).kind, ParsedCall::Kind::kUnknown) << text;

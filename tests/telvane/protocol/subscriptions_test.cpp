@@ -6,12 +6,13 @@
 #include <ctime>
 
 #include "telvane/protocol/session_callbacks.h"
-#include "tests/telvane/protocol/wire_text_services.h"
+#include "tests/telvane/protocol/golden_texts.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace testing_services;
+using namespace protocol_testing;
 
 struct SubscriptionCalls : NullSessionCallbacks {
   int count = 0;
@@ -58,13 +59,12 @@ SubscriptionCalls dispatched(std::string_view text) {
 TEST(Subscribe, ExtensionStructOnlyForKindsThatCarryOne) {
   SubscribeMethod mail;
   mail.setSubscription(77, kSubscribeVoiceMail, "101");
-  const std::string mailText =
-      callText(kSubscribe, {str("77"), i4(1), structOf({{"extension", str("101")}})});
+  const std::string mailText = golden::subscribe();
   EXPECT_EQ(wire(mail), mailText);
 
   SubscribeMethod cdr;
   cdr.setSubscription(78, kSubscribeCdr, "ignored");
-  const std::string cdrText = callText(kSubscribe, {str("78"), i4(2)});
+  const std::string cdrText = callText("subscribe", {str("78"), i4(2)});
   EXPECT_EQ(wire(cdr), cdrText);
 
   SubscriptionCalls calls = dispatched<SubscribeMethod>(mailText);
@@ -106,20 +106,20 @@ TEST(Subscribe, EachKindSetterTakesANewId) {
 }
 
 TEST(Subscribe, RequestsWithOtherParamsAreUnknown) {
-  EXPECT_TRUE(rejected(callText(kSubscribe, {str("1")})));
-  EXPECT_TRUE(rejected(callText(kSubscribe, {str("1"), str("1")})));
-  EXPECT_TRUE(rejected(callText(kSubscribe, {str("1"), i4(1), str("101")})));
+  EXPECT_TRUE(rejected(callText("subscribe", {str("1")})));
+  EXPECT_TRUE(rejected(callText("subscribe", {str("1"), str("1")})));
+  EXPECT_TRUE(rejected(callText("subscribe", {str("1"), i4(1), str("101")})));
   EXPECT_TRUE(rejected(
-      callText(kSubscribe, {str("1"), i4(1), structOf({{"extension", str("1")}}), i4(0)})));
-  EXPECT_TRUE(rejected(callText(kUnsubscribe, {str("1"), i4(0)})));
-  EXPECT_TRUE(rejected(callText(kUnsubscribe, {i4(1)})));
+      callText("subscribe", {str("1"), i4(1), structOf({{"extension", str("1")}}), i4(0)})));
+  EXPECT_TRUE(rejected(callText("unsubscribe", {str("1"), i4(0)})));
+  EXPECT_TRUE(rejected(callText("unsubscribe", {i4(1)})));
 }
 
 TEST(Subscribe, AnswerNeedsAllThreeResults) {
   SubscribeMethod request;
   SubscribeResponseMethod answer;
   answer.setResult(77, true, 0);
-  const std::string text = responseText({str("77"), boolean(true), i4(0)});
+  const std::string text = golden::subscribeAnswer();
   EXPECT_EQ(wire(answer), text);
 
   auto read = responseAs<SubscribeResponseMethod>(request, text);
@@ -146,7 +146,7 @@ TEST(Subscribe, AnswerNeedsAllThreeResults) {
 TEST(Unsubscribe, SendsOnlyTheIdAndDeliversZero) {
   UnsubscribeMethod method;
   method.setSubscriptionId(77);
-  const std::string text = callText(kUnsubscribe, {str("77")});
+  const std::string text = golden::unsubscribe();
   EXPECT_EQ(wire(method), text);
   SubscriptionCalls calls = dispatched<UnsubscribeMethod>(text);
   EXPECT_EQ(calls.count, 1);
@@ -157,10 +157,10 @@ TEST(Unsubscribe, SendsOnlyTheIdAndDeliversZero) {
 // ---- mailarrived
 
 std::string mailText(std::string from, std::string time, std::string duration = i4(30)) {
-  return callText(kMailArrived, {str("9"), structOf({{"From", str(from)},
-                                                     {"Time", std::move(time)},
-                                                     {"Duration", std::move(duration)},
-                                                     {"MailID", i4(4)}})});
+  return callText("mailarrived", {str("9"), structOf({{"From", str(from)},
+                                                      {"Time", std::move(time)},
+                                                      {"Duration", std::move(duration)},
+                                                      {"MailID", i4(4)}})});
 }
 
 TEST(MailArrived, WritesAndDeliversTheMailRecord) {
@@ -204,9 +204,9 @@ TEST(MailArrived, IncompleteOrMistypedMailDeliversNothing) {
   EXPECT_EQ(dispatched<MailArrivedMethod>(mailText("pbx:1", dateTime("t"), str("30"))).count, 0);
   EXPECT_EQ(dispatched<MailArrivedMethod>(mailText("", dateTime("t"))).count, 0);
   EXPECT_EQ(dispatched<MailArrivedMethod>(
-                callText(kMailArrived, {str("9"), structOf({{"From", str("pbx:1")},
-                                                            {"Time", dateTime("t")},
-                                                            {"Duration", i4(1)}})}))
+                callText("mailarrived", {str("9"), structOf({{"From", str("pbx:1")},
+                                                             {"Time", dateTime("t")},
+                                                             {"Duration", i4(1)}})}))
                 .count,
             0);
   // Without a known prefix the caller is a telephone number.
@@ -214,7 +214,7 @@ TEST(MailArrived, IncompleteOrMistypedMailDeliversNothing) {
   ASSERT_TRUE(calls.mail);
   EXPECT_EQ(calls.mail->from.kindCode(), kPartyTel);
   EXPECT_EQ(calls.mail->from.value, "5551234");
-  EXPECT_TRUE(rejected(callText(kMailArrived, {str("9"), str("pbx:1")})));
+  EXPECT_TRUE(rejected(callText("mailarrived", {str("9"), str("pbx:1")})));
 }
 
 // ---- cdrarrived
@@ -250,21 +250,10 @@ CdrStatistics sampleStatistics() {
           .faxRxDuplicatePackets = 6};
 }
 
-std::string cdrStruct() {
-  return structOf({{"From", str("pbx:101")},
-                   {"To", str("tel:5551234")},
-                   {"Start Time", str("-1234567")},
-                   {"Duration", i4(65)},
-                   {"CallGUID", str("c0ffee")},
-                   {"Details", str("answered")},
-                   {"AuthenticatedBy", str("digest")},
-                   {"CIRCaller", boolean(true)}});
-}
-
 TEST(CdrArrived, GoldenTextWithAndWithoutStatistics) {
   CDRArrivedMethod plain;
   plain.setCdr(5, 2, sampleCdr());
-  const std::string plainText = callText(kCdrArrived, {str("5"), i4(2), cdrStruct()});
+  const std::string plainText = callText("cdrarrived", {str("5"), i4(2), golden::cdrStruct()});
   EXPECT_EQ(wire(plain), plainText);
   SubscriptionCalls calls = dispatched<CDRArrivedMethod>(plainText);
   EXPECT_EQ(calls.count, 1);
@@ -275,24 +264,7 @@ TEST(CdrArrived, GoldenTextWithAndWithoutStatistics) {
 
   CDRArrivedMethod full;
   full.setCdr(5, 2, sampleCdr(), sampleStatistics());
-  const std::string statistics = structOf({{"RTP_Tx_Pack", i4(3000)},
-                                           {"RTP_Tx_Codec", str("PCMU")},
-                                           {"RTP_Tx_Pack_sz", i4(160)},
-                                           {"RTP_Rx_Pack", i4(2990)},
-                                           {"RTP_Rx_Codec", str("PCMA")},
-                                           {"RTP_Rx_Pack_sz", i4(160)},
-                                           {"RTP_Rx_Lost", i4(10)},
-                                           {"RTP_Rx_Jitter", i4(12)},
-                                           {"RTP_Rx_max_delay", i4(80)},
-                                           {"RTP_Delay_Inc_Count", i4(2)},
-                                           {"RTP_Delay_Dec_Count", i4(3)},
-                                           {"Fax_Tx_Pack", i4(0)},
-                                           {"Fax_Tx_Duble_Pack", i4(1)},
-                                           {"Fax_Rx_Pack", i4(2)},
-                                           {"Fax_Rx_Lost", i4(4)},
-                                           {"Fax_Rx_Bad", i4(5)},
-                                           {"Fax_Rx_Duble_Pack", i4(6)}});
-  const std::string fullText = callText(kCdrArrived, {str("5"), i4(2), cdrStruct(), statistics});
+  const std::string fullText = golden::cdrArrived();
   EXPECT_EQ(wire(full), fullText);
   calls = dispatched<CDRArrivedMethod>(fullText);
   EXPECT_EQ(calls.cdr, sampleCdr());
@@ -332,9 +304,10 @@ TEST(CdrArrived, IncompleteStructsDeliverNothing) {
   mistyped.replace(flag, 20, "<int>1</int>");
   EXPECT_EQ(dispatched<CDRArrivedMethod>(mistyped).count, 0);
 
-  EXPECT_TRUE(rejected(callText(kCdrArrived, {str("5"), i4(2)})));
-  EXPECT_TRUE(rejected(callText(kCdrArrived, {str("5"), str("2"), cdrStruct()})));
-  EXPECT_TRUE(rejected(callText(kCdrArrived, {str("5"), i4(2), cdrStruct(), cdrStruct(), i4(0)})));
+  EXPECT_TRUE(rejected(callText("cdrarrived", {str("5"), i4(2)})));
+  EXPECT_TRUE(rejected(callText("cdrarrived", {str("5"), str("2"), golden::cdrStruct()})));
+  EXPECT_TRUE(rejected(
+      callText("cdrarrived", {str("5"), i4(2), golden::cdrStruct(), golden::cdrStruct(), i4(0)})));
 }
 
 // ---- dlgarrived
@@ -373,12 +346,12 @@ TEST(DialogArrived, RoundTripsAListOfDialogs) {
 
 TEST(DialogArrived, EveryStructStartsFromTheInitialRecord) {
   const std::string text = callText(
-      kDlgArrived, {str("3"), arrayOf({structOf({{"CallID", str("7")},
-                                                 {"Local", str("ann@h")},
-                                                 {"CallType", i4(1)},
-                                                 {"Dir", i4(1)},
-                                                 {"Dur", i4(9)}}),
-                                       structOf({{"CallType", i4(2)}, {"Event", i4(3)}})})});
+      "dlgarrived", {str("3"), arrayOf({structOf({{"CallID", str("7")},
+                                                  {"Local", str("ann@h")},
+                                                  {"CallType", i4(1)},
+                                                  {"Dir", i4(1)},
+                                                  {"Dur", i4(9)}}),
+                                        structOf({{"CallType", i4(2)}, {"Event", i4(3)}})})});
   SubscriptionCalls calls = dispatched<DialogArrivedMethod>(text);
   ASSERT_EQ(calls.dialogs.size(), 2u);
   EXPECT_EQ(calls.dialogs[0].callId, 7u);
@@ -392,18 +365,18 @@ TEST(DialogArrived, EveryStructStartsFromTheInitialRecord) {
 
 TEST(DialogArrived, StructWithoutCallTypeDeliversNothingAtAll) {
   const std::string text = callText(
-      kDlgArrived, {str("3"), arrayOf({structOf({{"CallType", i4(1)}}),
-                                       structOf({{"CallType", str("1")}, {"Dir", i4(1)}})})});
+      "dlgarrived", {str("3"), arrayOf({structOf({{"CallType", i4(1)}}),
+                                        structOf({{"CallType", str("1")}, {"Dir", i4(1)}})})});
   EXPECT_EQ(dispatched<DialogArrivedMethod>(text).count, 0);
   const std::string notStruct =
-      callText(kDlgArrived, {str("3"), arrayOf({structOf({{"CallType", i4(1)}}), i4(1)})});
+      callText("dlgarrived", {str("3"), arrayOf({structOf({{"CallType", i4(1)}}), i4(1)})});
   EXPECT_EQ(dispatched<DialogArrivedMethod>(notStruct).count, 0);
   // An empty array is an empty list, still delivered.
   SubscriptionCalls empty =
-      dispatched<DialogArrivedMethod>(callText(kDlgArrived, {str("3"), arrayOf({})}));
+      dispatched<DialogArrivedMethod>(callText("dlgarrived", {str("3"), arrayOf({})}));
   EXPECT_EQ(empty.count, 1);
   EXPECT_TRUE(empty.dialogs.empty());
-  EXPECT_TRUE(rejected(callText(kDlgArrived, {str("3"), structOf({{"CallType", i4(1)}})})));
+  EXPECT_TRUE(rejected(callText("dlgarrived", {str("3"), structOf({{"CallType", i4(1)}})})));
 }
 
 // ---- prsarrived
@@ -411,18 +384,18 @@ TEST(DialogArrived, StructWithoutCallTypeDeliversNothingAtAll) {
 TEST(PresenceArrived, FlagIsOnExactlyForStateOne) {
   PresenceArrivedMethod on;
   on.setPresence(4, 1);
-  const std::string onText = callText(kPrsArrived, {str("4"), boolean(true)});
+  const std::string onText = golden::prsArrived();
   EXPECT_EQ(wire(on), onText);
   PresenceArrivedMethod other;
   other.setPresence(4, 2);
-  EXPECT_EQ(wire(other), callText(kPrsArrived, {str("4"), boolean(false)}));
+  EXPECT_EQ(wire(other), callText("prsarrived", {str("4"), boolean(false)}));
 
   SubscriptionCalls calls = dispatched<PresenceArrivedMethod>(onText);
   EXPECT_EQ(calls.count, 1);
   EXPECT_EQ(calls.id, 4u);
   EXPECT_TRUE(calls.flag);
-  EXPECT_TRUE(rejected(callText(kPrsArrived, {str("4"), i4(1)})));
-  EXPECT_TRUE(rejected(callText(kPrsArrived, {str("4"), boolean(true), boolean(true)})));
+  EXPECT_TRUE(rejected(callText("prsarrived", {str("4"), i4(1)})));
+  EXPECT_TRUE(rejected(callText("prsarrived", {str("4"), boolean(true), boolean(true)})));
 }
 
 // ---- extlistarrived
@@ -431,23 +404,15 @@ TEST(ExtListArrived, WritesOneStructPerEntryAndReadsEachFromInitialValues) {
   const ExtensionRecord list[] = {{"101", "Ann", "sip:ann@h", 1, 2}, {"102", "Bob", "", 0, 0}};
   ExtListArrivedMethod method;
   method.setExtensions(6, list);
-  const auto entry = [](std::string ext, std::string display, std::string sip, int type, int line) {
-    return structOf({{"Ext", str(ext)},
-                     {"Display", str(display)},
-                     {"SipAddress", str(sip)},
-                     {"Type", i4(type)},
-                     {"Line", i4(line)}});
-  };
-  const std::string text = callText(
-      kExtListArrived,
-      {str("6"), arrayOf({entry("101", "Ann", "sip:ann@h", 1, 2), entry("102", "Bob", "", 0, 0)})});
+  const std::string text = golden::extListArrived();
   EXPECT_EQ(wire(method), text);
   SubscriptionCalls calls = dispatched<ExtListArrivedMethod>(text);
   EXPECT_EQ(calls.extensions, (std::vector<ExtensionRecord>(std::begin(list), std::end(list))));
 
   const std::string sparse = callText(
-      kExtListArrived, {str("6"), arrayOf({entry("101", "Ann", "sip:ann@h", 1, 2), str("junk"),
-                                           structOf({{"Ext", str("103")}, {"Line", str("4")}})})});
+      "extlistarrived",
+      {str("6"), arrayOf({golden::extensionEntry("101", "Ann", "sip:ann@h", 1, 2), str("junk"),
+                          structOf({{"Ext", str("103")}, {"Line", str("4")}})})});
   calls = dispatched<ExtListArrivedMethod>(sparse);
   ASSERT_EQ(calls.extensions.size(), 2u);
   ExtensionRecord expected;

@@ -5,12 +5,13 @@
 #include <optional>
 
 #include "telvane/protocol/session_callbacks.h"
-#include "tests/telvane/protocol/wire_text_services.h"
+#include "tests/telvane/protocol/golden_texts.h"
+#include "tests/telvane/protocol/message_checks.h"
 
 namespace telvane {
 namespace {
 
-using namespace testing_services;
+using namespace protocol_testing;
 
 struct SystemCalls : NullSessionCallbacks {
   std::vector<std::string> seen;  // callback name, then every argument as text
@@ -42,36 +43,33 @@ Seen dispatched(std::string_view text) {
 TEST(SystemRequests, GoldenTextsParseBackAndDispatch) {
   GetSystemInfoMethod info;
   info.setRequestId(900);
-  const std::string infoText = callText(kGetSystemInfo, {str("900")});
+  const std::string infoText = golden::getSystemInfo();
   EXPECT_EQ(wire(info), infoText);
   EXPECT_EQ(dispatched<GetSystemInfoMethod>(infoText), (Seen{"onGetSystemInfo", "900"}));
 
   GetFilesMethod files;
   files.setRequest(901, "101");
-  const std::string filesText = callText(kGetFilesList, {str("901"), str("101")});
+  const std::string filesText = golden::getFilesList();
   EXPECT_EQ(wire(files), filesText);
   EXPECT_EQ(dispatched<GetFilesMethod>(filesText), (Seen{"onGetFilesList", "901", "101"}));
 
   FileTransferMethod upload;
   upload.setTransfer(902, "101", "C:\\Prompts\\greeting.wav", 4096);
-  const std::string uploadText =
-      callText(kBeginFileTransfer, {str("902"), str("101"), str("greeting.wav"), i4(4096)});
+  const std::string uploadText = golden::beginFileTransfer();
   EXPECT_EQ(wire(upload), uploadText);
   EXPECT_EQ(dispatched<FileTransferMethod>(uploadText),
             (Seen{"onBeginFileTransfer", "902", "101", "greeting.wav", "4096"}));
 
   FileDeleteMethod remove;
   remove.setRequest(903, "101", "greeting.wav");
-  const std::string removeText =
-      callText(kDeleteFile, {str("903"), str("101"), str("greeting.wav")});
+  const std::string removeText = golden::deleteFile();
   EXPECT_EQ(wire(remove), removeText);
   EXPECT_EQ(dispatched<FileDeleteMethod>(removeText),
             (Seen{"onDeleteFile", "903", "101", "greeting.wav"}));
 
   ConfigurationUpdateMethod config;
   config.setRequest(904, "pbx.cfg", 77);
-  const std::string configText =
-      callText(kConfigurationUpdate, {str("904"), str("pbx.cfg"), i4(77)});
+  const std::string configText = golden::configurationUpdate();
   EXPECT_EQ(wire(config), configText);
   EXPECT_EQ(dispatched<ConfigurationUpdateMethod>(configText),
             (Seen{"onConfigurationUpdate", "904", "pbx.cfg", "77"}));
@@ -94,21 +92,23 @@ TEST(SystemRequests, EveryParamIsMandatory) {
   EXPECT_FALSE(files.serialize(out));
   EXPECT_EQ(out, "kept");
 
-  EXPECT_TRUE(rejected(callText(kGetSystemInfo, {})));
-  EXPECT_TRUE(rejected(callText(kGetSystemInfo, {str("1"), str("2")})));
-  EXPECT_TRUE(rejected(callText(kGetFilesList, {str("1")})));
-  EXPECT_TRUE(rejected(callText(kBeginFileTransfer, {str("1"), str("101"), str("a.wav")})));
-  EXPECT_TRUE(
-      rejected(callText(kBeginFileTransfer, {str("1"), str("101"), str("a.wav"), str("9")})));
-  EXPECT_TRUE(rejected(callText(kDeleteFile, {str("1"), str("101"), i4(3)})));
-  EXPECT_TRUE(rejected(callText(kConfigurationUpdate, {str("1"), str("c"), i4(1), i4(2)})));
+  EXPECT_TRUE(rejected(callText("getsysteminfo", {}, kSystemService)));
+  EXPECT_TRUE(rejected(callText("getsysteminfo", {str("1"), str("2")}, kSystemService)));
+  EXPECT_TRUE(rejected(callText("getfileslist", {str("1")}, kSystemService)));
+  EXPECT_TRUE(rejected(
+      callText("beginfiletransfer", {str("1"), str("101"), str("a.wav")}, kSystemService)));
+  EXPECT_TRUE(rejected(callText("beginfiletransfer", {str("1"), str("101"), str("a.wav"), str("9")},
+                                kSystemService)));
+  EXPECT_TRUE(rejected(callText("deletefile", {str("1"), str("101"), i4(3)}, kSystemService)));
+  EXPECT_TRUE(rejected(
+      callText("configurationupdate", {str("1"), str("c"), i4(1), i4(2)}, kSystemService)));
 }
 
 TEST(SystemResponses, SystemInfoNeedsIdAndBothTexts) {
   GetSystemInfoMethod request;
   GetSystemInfoResponseMethod answer;
   answer.setResult(900, "PBX-0001", "5.2.1");
-  const std::string text = responseText({str("900"), str("PBX-0001"), str("5.2.1")});
+  const std::string text = golden::systemInfoAnswer();
   EXPECT_EQ(wire(answer), text);
   auto read = responseAs<GetSystemInfoResponseMethod>(request, text);
   ASSERT_NE(read, nullptr);
@@ -126,7 +126,7 @@ TEST(SystemResponses, SystemInfoNeedsIdAndBothTexts) {
   auto asFault = responseAs<FaultResponseMethod>(request, shortText);
   ASSERT_NE(asFault, nullptr);
   EXPECT_EQ(asFault->fault(), nullptr);
-  auto fault = responseAs<FaultResponseMethod>(request, faultText(500, "Busy"));
+  auto fault = responseAs<FaultResponseMethod>(request, golden::busyFault());
   ASSERT_NE(fault, nullptr);
   EXPECT_EQ(fault->faultString(), "Busy");
 }
@@ -135,7 +135,7 @@ TEST(SystemResponses, FileListKeepsOnlyStrings) {
   GetFilesMethod request;
   GetFilesResponseMethod answer;
   answer.setResult(901, {"a.wav", "b.wav"});
-  const std::string text = responseText({str("901"), arrayOf({str("a.wav"), str("b.wav")})});
+  const std::string text = golden::filesAnswer();
   EXPECT_EQ(wire(answer), text);
   auto read = responseAs<GetFilesResponseMethod>(
       request, responseText({str("901"), arrayOf({str("a.wav"), i4(3), str("b.wav")})}));
@@ -175,14 +175,14 @@ TEST(SystemResponses, FileListReadsAsTheGenericValues) {
   // Shapes the generic reading refuses.
   EXPECT_EQ(names(responseText({str("901")})), std::nullopt);
   EXPECT_EQ(names(responseText({i4(901), arrayOf({str("a")})})), std::nullopt);
-  EXPECT_EQ(names(responseText({str("901"), "<value><array><list/></array></value>\r\n"})),
+  EXPECT_EQ(names(responseText({str("901"), "<value><array><list/></array></value>"})),
             std::nullopt);
   EXPECT_EQ(names(responseText({str("901"), arrayOf({structOf({{"x", "<value/>"}})})})),
             std::nullopt);
 }
 
 TEST(SystemResponses, FlagAnswersOfUploadDeleteAndConfiguration) {
-  const std::string yes = responseText({str("902"), boolean(true)});
+  const std::string yes = golden::uploadAnswer();
   FileTransferResponseMethod upload;
   upload.setResult(902, true);
   EXPECT_EQ(wire(upload), yes);

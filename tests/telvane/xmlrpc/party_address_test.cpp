@@ -85,6 +85,11 @@ TEST(PartyAddress, RejectedTexts) {
   EXPECT_FALSE(parseParty("\"Ann\" <ann@h> sip:", party));  // no "sip:" inside the URI
 }
 
+// GCC 12 at -O2 reports `party.host = "h"` as an overlapping copy: a known false -Wrestrict.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 TEST(PartyAddress, BuildSipEdgeCases) {
   PartyAddress party;
   party.kind = kPartySip;
@@ -110,6 +115,9 @@ TEST(PartyAddress, BuildSipEdgeCases) {
   odd.value = "1";
   EXPECT_EQ(partyText(odd), "tel:1");
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 TEST(PartyAddress, NameAddressSplitAndJoin) {
   std::string name, user, host = "kept", port;

@@ -7,20 +7,21 @@
 #include <string>
 
 #include "telvane/protocol/method_factory.h"
-#include "tests/telvane/protocol/wire_text_services.h"
+#include "telvane/xmlrpc/method_table.h"
+#include "tests/telvane/protocol/wire_texts.h"
 
 namespace telvane::tools {
 namespace {
 
-using namespace telvane::testing_services;
+using namespace telvane::protocol_testing;
 
 TEST(WireStrictDecode, NamesTheClassOrMarksTheCallUnknown) {
-  const Json known = decodeStrict(callText(kGetSystemInfo, {str("900")}));
+  const Json known = decodeStrict(callText("getsysteminfo", {str("900")}, kSystemService));
   EXPECT_EQ(known["kind"], "call");
   EXPECT_EQ(known["class"], "GetSystemInfoMethod");
   EXPECT_EQ(known["type"], kGetSystemInfo);
 
-  EXPECT_EQ(decodeStrict(callText(kAuthenticate, {str("ann"), i4(1)})),
+  EXPECT_EQ(decodeStrict(callText("authenticate", {str("ann"), i4(1)})),
             Json({{"kind", "unknown"}}));
   const std::string outside =
       "<?xml version=\"1.0\"?>\r\n<methodCall>\r\n<methodName>Services.Nope.x</methodName>\r\n"
@@ -40,24 +41,24 @@ TEST(WireStrictDecode, EveryTableRowHasItsOwnClass) {
 }
 
 TEST(WireDispatch, ShowsWhatANotificationDelivers) {
-  DispatchResult state = dispatchCall(callText(kCallStateChanged, {str("42"), i4(3), i4(486)}));
+  DispatchResult state = dispatchCall(callText("callstatechanged", {str("42"), i4(3), i4(486)}));
   ASSERT_TRUE(state.ok) << state.error;
   EXPECT_EQ(
       state.result.dump(),
       R"({"callback":"onCallStateChanged","args":{"callId":"42","state":3,"errorCode":486}})");
 
   DispatchResult mail = dispatchCall(
-      callText(kMailArrived, {str("9"), structOf({{"From", str("5551234")},
-                                                  {"Time", dateTime("2026-12-09 05:40:00")},
-                                                  {"Duration", i4(30)},
-                                                  {"MailID", i4(4)}})}));
+      callText("mailarrived", {str("9"), structOf({{"From", str("5551234")},
+                                                   {"Time", dateTime("2026-12-09 05:40:00")},
+                                                   {"Duration", i4(30)},
+                                                   {"MailID", i4(4)}})}));
   ASSERT_TRUE(mail.ok) << mail.error;
   EXPECT_EQ(mail.result.dump(),
             R"({"callback":"onMailArrived","args":{"mail":{"subscriptionId":"9",)"
             R"("from":"tel:5551234","time":"2026-12-09 05:40:00","duration":30,"mailId":4}}})");
 
   DispatchResult list = dispatchCall(
-      callText(kExtListArrived, {str("6"), arrayOf({structOf({{"Ext", str("101")}})})}));
+      callText("extlistarrived", {str("6"), arrayOf({structOf({{"Ext", str("101")}})})}));
   ASSERT_TRUE(list.ok);
   EXPECT_EQ(list.result["callback"], "onExtListArrived");
   EXPECT_EQ(list.result["args"]["subscriptionId"], "6");
@@ -65,13 +66,14 @@ TEST(WireDispatch, ShowsWhatANotificationDelivers) {
   EXPECT_EQ(list.result["args"]["extensions"][0]["line"], -1);
 
   DispatchResult upload = dispatchCall(
-      callText(kBeginFileTransfer, {str("18446744073709551615"), str("101"), str("a.wav"), i4(9)}));
+      callText("beginfiletransfer", {str("18446744073709551615"), str("101"), str("a.wav"), i4(9)},
+               kSystemService));
   ASSERT_TRUE(upload.ok);
   EXPECT_EQ(upload.result["args"]["requestId"], "18446744073709551615");
 
   // A dialog struct without "CallType": the class delivers nothing.
   DispatchResult none =
-      dispatchCall(callText(kDlgArrived, {str("3"), arrayOf({structOf({{"Dir", i4(1)}})})}));
+      dispatchCall(callText("dlgarrived", {str("3"), arrayOf({structOf({{"Dir", i4(1)}})})}));
   ASSERT_TRUE(none.ok);
   EXPECT_EQ(none.result, Json({{"callback", nullptr}}));
 }
@@ -79,7 +81,7 @@ TEST(WireDispatch, ShowsWhatANotificationDelivers) {
 TEST(WireDispatch, RejectsWhatIsNotAPbxCall) {
   EXPECT_FALSE(dispatchCall("hello").ok);
   EXPECT_FALSE(dispatchCall(responseText({str("1")})).ok);
-  DispatchResult unknown = dispatchCall(callText(kPrsArrived, {str("4"), i4(1)}));
+  DispatchResult unknown = dispatchCall(callText("prsarrived", {str("4"), i4(1)}));
   EXPECT_FALSE(unknown.ok);
   EXPECT_FALSE(unknown.error.empty());
 }
@@ -123,11 +125,13 @@ int runWire(const std::string& args, const std::string& input, std::string& out)
 
 TEST(WireProgram, StrictDecodeAndDispatchCommands) {
   std::string out;
-  EXPECT_EQ(runWire("decode --strict", callText(kGetSystemInfo, {str("900")}), out), 0) << out;
+  EXPECT_EQ(
+      runWire("decode --strict", callText("getsysteminfo", {str("900")}, kSystemService), out), 0)
+      << out;
   EXPECT_NE(out.find(R"("class":"GetSystemInfoMethod")"), std::string::npos) << out;
 
   out.clear();
-  EXPECT_EQ(runWire("dispatch", callText(kPrsArrived, {str("4"), boolean(true)}), out), 0);
+  EXPECT_EQ(runWire("dispatch", callText("prsarrived", {str("4"), boolean(true)}), out), 0);
   EXPECT_EQ(out, R"({"callback":"onPrsArrived","args":{"subscriptionId":"4","doNotDisturb":true}})"
                  "\n");
 

@@ -1,65 +1,29 @@
 #pragma once
-// Helpers for the call group's message tests: wire texts from param blocks, parsing through the
+// GoogleTest shortcuts for the protocol tests: writing and reading messages through the
 // catalogue, and callbacks that log each delivery as one line.
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "telvane/protocol/method_factory.h"
 #include "telvane/protocol/session_callbacks.h"
+#include "telvane/xmlrpc/method_table.h"
+#include "tests/telvane/protocol/wire_texts.h"
 
-namespace telvane::testing {
+namespace telvane::protocol_testing {
 
 // A party parsed from text; the text must parse.
 inline PartyAddress party(std::string_view text) {
   PartyAddress p;
   EXPECT_TRUE(parseParty(text, p)) << text;
   return p;
-}
-
-inline std::string str(std::string_view text) {
-  return "<value><string>" + std::string(text) + "</string></value>";
-}
-inline std::string num(int value) {
-  return "<value><int>" + std::to_string(value) + "</int></value>";
-}
-inline std::string flag(bool value) {
-  return std::string("<value><boolean>") + (value ? "1" : "0") + "</boolean></value>";
-}
-inline std::string member(std::string_view name, const std::string& value) {
-  return "\r\n<member>\r\n<name>" + std::string(name) + "</name>\r\n" + value + "\r\n</member>";
-}
-inline std::string structOf(std::initializer_list<std::string> members) {
-  std::string out = "<value><struct>";
-  for (const std::string& m : members) out += m;
-  return out + "\r\n</struct></value>";
-}
-inline std::string arrayOf(std::initializer_list<std::string> items) {
-  std::string out = "<value><array><data>\r\n";
-  for (const std::string& item : items) out += item + "\r\n";
-  return out + "</data></array></value>";
-}
-
-inline std::string paramBlocks(std::initializer_list<std::string> values) {
-  std::string out;
-  for (const std::string& v : values) out += "<param>\r\n" + v + "\r\n</param>\r\n";
-  return out;
-}
-
-// The complete text of a call to "Services.CallProcessingService." + `method`.
-inline std::string callText(std::string_view method, std::initializer_list<std::string> values) {
-  return "<?xml version=\"1.0\"?>\r\n<methodCall>\r\n<methodName>Services.CallProcessingService." +
-         std::string(method) + "</methodName>\r\n<params>\r\n" + paramBlocks(values) +
-         "</params>\r\n</methodCall>\r\n\r\n";
-}
-
-inline std::string responseText(std::initializer_list<std::string> values) {
-  return "<?xml version=\"1.0\"?>\r\n<methodResponse>\r\n<params>\r\n" + paramBlocks(values) +
-         "</params>\r\n</methodResponse>\r\n\r\n";
 }
 
 // The message's text; empty when it refuses to write.
@@ -69,13 +33,35 @@ inline std::string wire(const XmlRpcMethod& message) {
   return out;
 }
 
-// Without the terminator, as the receive loop hands it over.
-inline std::string_view unframed(std::string_view text) {
-  return text.ends_with("\r\n\r\n") ? text.substr(0, text.size() - 4) : text;
-}
-
 inline ParsedCall parseCall(std::string_view text) {
   return parsePbxMethodCall(unframed(text));
+}
+
+inline bool rejected(std::string_view text) {
+  return parseCall(text).kind == ParsedCall::Kind::kUnknown;
+}
+
+// The request parsed from `text` by the catalogue, of class T; null (with a failure) otherwise.
+template <class T>
+std::unique_ptr<T> parseAs(std::string_view text) {
+  ParsedCall parsed = parseCall(text);
+  EXPECT_EQ(parsed.kind, ParsedCall::Kind::kCall) << text;
+  if (parsed.kind != ParsedCall::Kind::kCall) return nullptr;
+  T* typed = dynamic_cast<T*>(parsed.method.get());
+  EXPECT_NE(typed, nullptr) << text;
+  if (typed == nullptr) return nullptr;
+  parsed.method.release();
+  return std::unique_ptr<T>(typed);
+}
+
+// The answer to `request` read from `text`, of class T; null when it is not one.
+template <class T>
+std::unique_ptr<T> responseAs(const XmlRpcRequestMethod& request, std::string_view text) {
+  std::unique_ptr<XmlRpcResponseMethod> response = request.parseResponse(unframed(text));
+  T* typed = dynamic_cast<T*>(response.get());
+  if (typed == nullptr) return nullptr;
+  response.release();
+  return std::unique_ptr<T>(typed);
 }
 
 inline std::string partyLog(const PartyAddress& party) {
@@ -110,7 +96,11 @@ class LoggingCallbacks : public NullSessionCallbacks {
   void onCallArrivedForward(CallId id, const std::vector<PartyAddress>& targets,
                             const std::string& c, const std::string& d) override {
     std::string list;
-    for (const PartyAddress& t : targets) list += "[" + partyLog(t) + "]";
+    for (const PartyAddress& t : targets) {
+      list += '[';
+      list += partyLog(t);
+      list += ']';
+    }
     add("onCallArrivedForward", {i(id), list, c, d});
   }
   void onCallReject(CallId id) override { add("onCallReject", {i(id)}); }
@@ -178,6 +168,8 @@ class LoggingCallbacks : public NullSessionCallbacks {
   }
 };
 
+using Log = std::vector<std::string>;
+
 // What dispatch of `message` delivers, one line per callback.
 inline std::vector<std::string> delivered(XmlRpcMethod& message) {
   LoggingCallbacks callbacks;
@@ -193,6 +185,28 @@ inline std::vector<std::string> deliveredFrom(std::string_view text) {
   return delivered(*call.method);
 }
 
-using Log = std::vector<std::string>;
+// Checks that `sent` writes `text` and that the catalogue reads `text` back as a message of the
+// same class and type that delivers `delivers`. What was read; null when it did not read.
+inline std::unique_ptr<XmlRpcRequestMethod> expectReadBack(const XmlRpcRequestMethod& sent,
+                                                           const std::string& text,
+                                                           const Log& delivers) {
+  EXPECT_EQ(wire(sent), text);
+  ParsedCall parsed = parseCall(text);
+  EXPECT_EQ(parsed.kind, ParsedCall::Kind::kCall);
+  if (parsed.method == nullptr) return nullptr;
+  const XmlRpcRequestMethod& got = *parsed.method;  // no call inside typeid (clang warns)
+  EXPECT_EQ(got.type(), sent.type());
+  EXPECT_EQ(typeid(got), typeid(sent));
+  EXPECT_EQ(delivered(*parsed.method), delivers);
+  return std::move(parsed.method);
+}
 
-}  // namespace telvane::testing
+// The text of the reply the session sends by itself to `request`; empty when it writes nothing.
+inline std::string automaticReply(const XmlRpcRequestMethod& request) {
+  std::unique_ptr<XmlRpcResponseMethod> reply = request.createResponse(false);
+  if (reply == nullptr) return {};
+  reply->setId(request.idNumber());
+  return wire(*reply);
+}
+
+}  // namespace telvane::protocol_testing
