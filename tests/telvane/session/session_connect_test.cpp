@@ -116,7 +116,8 @@ TEST(SessionConnectTest, ConnectAndModeChangeRefusedUnlessIdle) {
   // Notifications before the login is accepted are answered on the wire but not delivered.
   CallStateChangedMethod early;
   early.setState(5, 2);
-  peer.writeMessage(early);
+  ASSERT_TRUE(peer.waitAccepted(1));
+  ASSERT_TRUE(peer.writeMessage(early));
   ASSERT_TRUE(peer.nextMessage());  // the automatic answer
 
   AuthenticateResponseMethod accept;

@@ -88,6 +88,15 @@ bool ScriptedPeer::quietFor(std::chrono::milliseconds limit) {
   return !changed_.wait_for(lock, limit, [&] { return !messages_.empty(); });
 }
 
+bool ScriptedPeer::waitAccepted(std::size_t count, std::chrono::milliseconds limit) const {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (accepted_ < count) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
 bool ScriptedPeer::write(std::string_view bytes) {
   std::lock_guard lock(clientMutex_);
   if (!client_) return false;

@@ -84,6 +84,9 @@ class ScriptedPeer {
   // Whether nothing further arrives within `limit`.
   bool quietFor(std::chrono::milliseconds limit);
   std::size_t connectionsAccepted() const { return accepted_; }
+  // Waits until `count` connections have been accepted: the client's connect can finish before
+  // the peer thread has taken the connection, and writes before that go nowhere.
+  bool waitAccepted(std::size_t count, std::chrono::milliseconds limit = 5s) const;
 
   // Writes raw bytes to the current client (any thread); false when that failed.
   bool write(std::string_view bytes);
