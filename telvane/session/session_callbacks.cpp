@@ -14,7 +14,23 @@ bool PbxSession::canNotify() const {
 }
 
 void PbxSession::notify(Notification notification) {
-  if (canNotify()) owner_.deliver(notification);
+  if (!canNotify()) return;
+  // Behind a batch not yet delivered, so the owner sees the order things happened in.
+  if (batching_ || !batch_.empty()) {
+    batch_.push_back(std::move(notification));
+  } else {
+    owner_.deliver(notification);
+  }
+}
+
+void PbxSession::deliverBatch() {
+  if (batch_.empty()) return;
+  owner_.deliverAll(batch_, *this);
+  batch_.clear();
+}
+
+bool PbxSession::admits(const Notification& /*notification*/) const {
+  return state() == SessionState::kLoggedIn;
 }
 
 void PbxSession::onGetExtensionResponse(bool found, const std::string& extension) {
