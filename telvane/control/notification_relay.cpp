@@ -107,20 +107,26 @@ bool NotificationRelay::canReceive() const {
 
 namespace {
 
-// Lock held, the batch queued up to `last`: hands it to the owner thread and waits for it.
-void handOver(const std::shared_ptr<NotificationRelay::Shared>& s,
-              std::unique_lock<std::mutex>& lock, std::uint64_t last, std::size_t count) {
-  if (s->syncDepth > 0) return;  // raised when the synchronous call returns
+// Lock held, the batch queued up to `last`: hands it to the owner thread; false when nobody will
+// raise it (then it is dropped).
+bool handOver(const std::shared_ptr<NotificationRelay::Shared>& s, std::uint64_t last,
+              std::size_t count) {
+  if (s->syncDepth > 0) return false;  // raised when the synchronous call returns
 
   // The task holds the shared state, not the relay: it may run after the control is gone.
   if (!postDrain(s)) {
     // The host's dispatcher has shut down: nothing will ever raise them.
     s->queue.erase(s->queue.end() - static_cast<std::ptrdiff_t>(count), s->queue.end());
     s->settled = s->queued;
-    return;
+    return false;
   }
   s->awaited = last;
-  s->changed.wait(lock, [&] { return s->settled >= last || s->syncDepth > 0 || s->closed; });
+  return true;
+}
+
+// Lock held: waits until the awaited entry was raised, or the sender is let go.
+void waitSettled(NotificationRelay::Shared& s, std::unique_lock<std::mutex>& lock) {
+  s.changed.wait(lock, [&] { return s.settled >= s.awaited || s.syncDepth > 0 || s.closed; });
 }
 
 }  // namespace
@@ -129,18 +135,27 @@ void NotificationRelay::deliver(const Notification& notification) {
   std::shared_ptr<Shared> s = shared_;
   std::unique_lock lock(s->mutex);
   if (!s->dispatcher || s->closed) return;
-  const std::uint64_t seq = s->push(notification, nullptr);
-  handOver(s, lock, seq, 1);
+  if (handOver(s, s->push(notification, nullptr), 1)) waitSettled(*s, lock);
 }
 
 void NotificationRelay::deliverAll(std::span<Notification> batch, const DeliveryGate& gate) {
+  startDelivery(batch, gate);
+  finishDelivery();
+}
+
+void NotificationRelay::startDelivery(std::span<Notification> batch, const DeliveryGate& gate) {
   if (batch.empty()) return;
   std::shared_ptr<Shared> s = shared_;
-  std::unique_lock lock(s->mutex);
+  std::lock_guard lock(s->mutex);
   if (!s->dispatcher || s->closed) return;
   std::uint64_t last = 0;
   for (Notification& notification : batch) last = s->push(std::move(notification), &gate);
-  handOver(s, lock, last, batch.size());
+  handOver(s, last, batch.size());
+}
+
+void NotificationRelay::finishDelivery() {
+  std::unique_lock lock(shared_->mutex);
+  waitSettled(*shared_, lock);
 }
 
 void NotificationRelay::close() {

@@ -47,6 +47,10 @@ class NotificationRelay {
   // Moves the batch in. `gate` must stay valid until the relay is closed or its dispatcher taken
   // back.
   void deliverAll(std::span<Notification> batch, const DeliveryGate& gate);
+  // deliverAll in two steps: start returns once the batch is handed over; finish waits as
+  // deliverAll would have.
+  void startDelivery(std::span<Notification> batch, const DeliveryGate& gate);
+  void finishDelivery();
 
   // Owner thread: drops everything waiting and every later notification; releases senders.
   void close();

@@ -120,6 +120,10 @@ class CTelvaneCtrl : public platform::AutomationObject {
     void deliverAll(std::span<Notification> batch, const DeliveryGate& gate) override {
       relay_.deliverAll(batch, gate);
     }
+    void startDelivery(std::span<Notification> batch, const DeliveryGate& gate) override {
+      relay_.startDelivery(batch, gate);
+    }
+    void finishDelivery() override { relay_.finishDelivery(); }
     bool canReceive() const override { return relay_.canReceive(); }
 
    private:

@@ -213,6 +213,7 @@ class PbxSession : private NullSessionCallbacks, private DeliveryGate {
   bool canNotify() const;
   void notify(Notification notification);
   void deliverBatch();
+  void settleDelivery();
   bool admits(const Notification& notification) const override;
 
   // The operations the session acts on; every other one does nothing (NullSessionCallbacks).
@@ -252,6 +253,7 @@ class PbxSession : private NullSessionCallbacks, private DeliveryGate {
   std::vector<char> readBuffer_;
   std::vector<Notification> batch_;  // collected while batching_
   bool batching_ = false;
+  bool delivering_ = false;  // a batch was started and not yet finished
 
   // Orders every write to the connection with the lists: guards outgoingQueue_, awaitingList_
   // (only the receive thread takes records off it), the connection's release once handed over,

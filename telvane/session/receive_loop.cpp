@@ -88,6 +88,8 @@ void PbxSession::runLoop() {
       ready.writable = handles[1].writable;
       ready.failed = handles[1].failed;
     }
+    // The host's handlers of the last batch have run before anything else happens.
+    settleDelivery();
     if (!running_) break;
   }
 }
@@ -126,6 +128,7 @@ void PbxSession::serveConnection(const Readiness& ready, PassPlan& plan) {
   }
   if (framer_.pendingBytes() >= kMaxPendingBytes) {
     deliverBatch();
+    settleDelivery();
     failAll(kClosedRemotelyCode, kClosedRemotelyText);
     closeRemotely();
     return;
@@ -137,8 +140,8 @@ void PbxSession::serveConnection(const Readiness& ready, PassPlan& plan) {
   checkRequestTimeout(plan);
   // Decrypted bytes a wait would not show: come back at once.
   if (connection_->hasBufferedData()) plan.endBy(Clock::now());
-  // Last in the pass, so that once the host's handlers have run this thread goes straight back
-  // to its wait; what they queue wakes it, what they write is covered by the plan.
+  // Last in the pass: this thread waits for the host's handlers in its next wait, which what
+  // they queue ends and what they write is planned for.
   deliverBatch();
 }
 

@@ -25,8 +25,15 @@ void PbxSession::notify(Notification notification) {
 
 void PbxSession::deliverBatch() {
   if (batch_.empty()) return;
-  owner_.deliverAll(batch_, *this);
+  delivering_ = true;
+  owner_.startDelivery(batch_, *this);
   batch_.clear();
+}
+
+void PbxSession::settleDelivery() {
+  if (!delivering_) return;
+  delivering_ = false;
+  owner_.finishDelivery();
 }
 
 bool PbxSession::admits(const Notification& /*notification*/) const {

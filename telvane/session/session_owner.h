@@ -39,6 +39,15 @@ class SessionOwner {
     }
   }
 
+  // deliverAll in two steps, so that the session can go back to its wait while the handlers run:
+  // startDelivery hands the batch over and may return before it has run; finishDelivery returns
+  // once it has (or once deliver would have let go). The session calls finishDelivery before it
+  // does anything else, so nothing happens meanwhile. By default the first step is all of it.
+  virtual void startDelivery(std::span<Notification> batch, const DeliveryGate& gate) {
+    deliverAll(batch, gate);
+  }
+  virtual void finishDelivery() {}
+
   // Whether the owner can still receive notifications (its window exists). Asked on the receive
   // thread before every notification; when false the notification is dropped.
   virtual bool canReceive() const = 0;

@@ -171,6 +171,32 @@ TEST(NotificationRelayTest, ABatchIsRaisedInOrderByOneTaskAndTheGateDecidesEach)
   EXPECT_EQ(raised, (std::vector<std::string>{"1", "3", "4"}));
 }
 
+// Started, a batch leaves the sender free until it asks to finish; finishing waits for the owner.
+TEST(NotificationRelayTest, StartingABatchReturnsAtOnceAndFinishingWaitsForIt) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> raised;
+  NotificationRelay relay([&](const Notification& n) { raised.push_back(callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  TestGate gate([](const Notification&) { return true; });
+  std::atomic<bool> started{false}, finished{false};
+  std::thread receiver([&] {
+    auto batch = batchOf({"1", "2"});
+    relay.startDelivery(batch, gate);
+    started = true;
+    relay.finishDelivery();
+    finished = true;
+  });
+  // Nothing pumped yet: the start must not wait for the owner.
+  auto deadline = std::chrono::steady_clock::now() + 2s;
+  while (!started && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(started);
+  std::this_thread::sleep_for(20ms);
+  EXPECT_FALSE(finished);
+  ASSERT_TRUE(pumpUntil(dispatcher, [&] { return finished.load(); }));
+  receiver.join();
+  EXPECT_EQ(raised, (std::vector<std::string>{"1", "2"}));
+}
+
 // A handler that closes the relay (the control going away) ends the batch there.
 TEST(NotificationRelayTest, ClosingInAHandlerDropsTheRestOfTheBatch) {
   platform::PollableDispatcher dispatcher;

@@ -69,6 +69,52 @@ TEST_F(SessionDeliveryTest, AnOwnerThatStopsReceivingMidBatchGetsNoMore) {
   EXPECT_EQ(owner_.batchSizes(), std::vector<std::size_t>{3});
 }
 
+// An owner that takes a batch at once and lets the session go on only when the test says so.
+class DeferringOwner : public RecordingOwner {
+ public:
+  void startDelivery(std::span<Notification> batch, const DeliveryGate& gate) override {
+    deliverAll(batch, gate);
+  }
+  void finishDelivery() override {
+    std::unique_lock lock(mutex_);
+    ++finishing_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return released_; });
+  }
+  void release() {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+  bool waitFinishing(std::chrono::milliseconds limit = 5s) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [&] { return finishing_ > 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int finishing_ = 0;
+  bool released_ = false;
+};
+
+TEST(SessionDeferredDeliveryTest, NothingHappensUntilTheBatchIsFinished) {
+  DeferringOwner owner;
+  ScriptedPeer peer;
+  PbxSession session(owner);
+  ASSERT_TRUE(session.Connect("127.0.0.1", peer.port(), 5, "101", "secret"));
+  peer.write(states({1}));
+  ASSERT_TRUE(owner.waitForCount(1));
+  ASSERT_TRUE(peer.nextMessage());  // its answer went before the batch
+  peer.write(states({2}));
+  ASSERT_TRUE(owner.waitFinishing());
+  EXPECT_TRUE(peer.quietFor(100ms));
+  EXPECT_FALSE(owner.waitForCount(2, 10ms));
+  owner.release();
+  ASSERT_TRUE(owner.waitForCount(2));
+  ASSERT_TRUE(peer.nextMessage());
+}
+
 // The owner's requests, written by its own thread or queued, keep their order on the wire and
 // pair with their answers, while the receive thread writes its answers to the PBX's calls.
 TEST_F(SessionDeliveryTest, OwnerWritesInterleaveWithAnswersAndStayPaired) {
