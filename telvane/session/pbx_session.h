@@ -2,9 +2,9 @@
 // PbxSession: one conversation with a PBX over one TCP connection (plain or TLS).
 //
 // The session owns a receive thread from construction to destruction; that thread does all
-// reading and writing on the connection. Operations are called from the owner's thread: the
-// request operations only queue a request and wake the thread; Connect, SConnect, Disconnect and
-// the synchronous requests (GetSystemInfo, GetWAVFiles, DeleteFile, TransferFile,
+// reading and writing on the connection, except as below. Operations are called from the owner's
+// thread: the request operations queue a request and wake the thread; Connect, SConnect, Disconnect
+// and the synchronous requests (GetSystemInfo, GetWAVFiles, DeleteFile, TransferFile,
 // UpdateConfiguration) block the caller until their answer or their wait limit.
 //
 // On a plain connection a request operation whose request is next in line (nothing queued, no
@@ -14,7 +14,8 @@
 // Every request operation needs the state kLoggedIn and otherwise returns false (0 for those
 // that return an ID) without sending anything. Answers and PBX notifications reach the owner as
 // notifications (session_owner.h), only while kLoggedIn; those of the messages of one read go
-// to the owner as one batch (SessionOwner::deliverAll); kDisconnected is raised only when the
+// to the owner as one batch (SessionOwner::startDelivery, finished before the session does
+// anything else); kDisconnected is raised only when the
 // PBX closes the connection. Failures of asynchronous requests arrive as RequestFailed:
 // 100 "Request timeout", 102 "Connection closed remotely", or the PBX's fault (call ID "0").
 //
