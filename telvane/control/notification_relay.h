@@ -3,6 +3,8 @@
 //
 // deliver() (receive thread) hands a copy to the owner thread through its dispatcher and waits
 // until the owner has raised it, so the session goes on only after the host's handler returned.
+// deliverAll() does the same for a batch in one hand-off: one task raises them in order (asking
+// the gate before each) and the sender waits once, for the last.
 //
 // While the owner thread is blocked in a synchronous call of the session (a SyncScope is open),
 // deliver() only queues its copy and returns, so the receive thread keeps reading and the answer
@@ -18,9 +20,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 
 #include "platform/com/owner_dispatcher.h"
 #include "telvane/session/notifications.h"
+#include "telvane/session/session_owner.h"
 
 namespace telvane {
 
@@ -40,6 +44,13 @@ class NotificationRelay {
   bool canReceive() const;
   // Receive thread.
   void deliver(const Notification& notification);
+  // Moves the batch in. `gate` must stay valid until the relay is closed or its dispatcher taken
+  // back.
+  void deliverAll(std::span<Notification> batch, const DeliveryGate& gate);
+  // deliverAll in two steps: start returns once the batch is handed over; finish waits as
+  // deliverAll would have.
+  void startDelivery(std::span<Notification> batch, const DeliveryGate& gate);
+  void finishDelivery();
 
   // Owner thread: drops everything waiting and every later notification; releases senders.
   void close();

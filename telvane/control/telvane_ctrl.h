@@ -117,6 +117,13 @@ class CTelvaneCtrl : public platform::AutomationObject {
    public:
     explicit Owner(NotificationRelay& relay) : relay_(relay) {}
     void deliver(const Notification& notification) override { relay_.deliver(notification); }
+    void deliverAll(std::span<Notification> batch, const DeliveryGate& gate) override {
+      relay_.deliverAll(batch, gate);
+    }
+    void startDelivery(std::span<Notification> batch, const DeliveryGate& gate) override {
+      relay_.startDelivery(batch, gate);
+    }
+    void finishDelivery() override { relay_.finishDelivery(); }
     bool canReceive() const override { return relay_.canReceive(); }
 
    private:

@@ -165,12 +165,35 @@ void PbxSession::wakeLoop() {
 }
 
 bool PbxSession::enqueue(PendingRequest record, bool requireLoggedIn) {
+  // Made before the lock, for a write by this thread. A request that will not serialize goes
+  // the usual way, and the receive thread drops it.
+  const bool direct = requireLoggedIn && !record.uploadFile && !secure_;
+  if (direct && !record.method->serialize(record.text)) record.text.clear();
   std::lock_guard lock(queueMutex_);
   // Checked under the lock: the receive thread leaves kLoggedIn under it too, so no request
   // slips into the queue after the queue was failed.
   if (requireLoggedIn && state() != SessionState::kLoggedIn) return false;
+  if (direct && !record.text.empty() && outgoingQueue_.empty() && writeThrough(record)) {
+    return true;
+  }
   outgoingQueue_.push_back(std::move(record));
   wakeLoop();
+  return true;
+}
+
+bool PbxSession::writeThrough(PendingRequest& record) {
+  // Lock held, queue empty: this request is next on the wire. Never through TLS (one SSL object
+  // is not read and written from two threads at once).
+  if (!connection_ || connection_->channel() != nullptr) return false;
+  const int sent = connection_->tryWrite(record.text);
+  // A failed write is the receive thread's to repeat and report, as for any request.
+  if (sent <= 0) return false;
+  record.written = static_cast<std::size_t>(sent);
+  if (record.written < record.text.size()) return false;  // the rest when the socket drains
+  record.sentTime = Clock::now();
+  // The receive thread's next wait is bounded even with nothing awaiting, so this deadline is
+  // seen in time without waking it.
+  if (record.method->expectsResponse()) awaitingList_.push_back(std::move(record));
   return true;
 }
 

@@ -2,14 +2,20 @@
 // PbxSession: one conversation with a PBX over one TCP connection (plain or TLS).
 //
 // The session owns a receive thread from construction to destruction; that thread does all
-// reading and writing on the connection. Operations are called from the owner's thread: the
-// request operations only queue a request and wake the thread; Connect, SConnect, Disconnect and
-// the synchronous requests (GetSystemInfo, GetWAVFiles, DeleteFile, TransferFile,
+// reading and writing on the connection, except as below. Operations are called from the owner's
+// thread: the request operations queue a request and wake the thread; Connect, SConnect, Disconnect
+// and the synchronous requests (GetSystemInfo, GetWAVFiles, DeleteFile, TransferFile,
 // UpdateConfiguration) block the caller until their answer or their wait limit.
+//
+// On a plain connection a request operation whose request is next in line (nothing queued, no
+// upload under way) writes it itself when the socket takes it at once; what the socket does not
+// take is left to the receive thread, so the caller never waits for the PBX to read.
 //
 // Every request operation needs the state kLoggedIn and otherwise returns false (0 for those
 // that return an ID) without sending anything. Answers and PBX notifications reach the owner as
-// notifications (session_owner.h), only while kLoggedIn; kDisconnected is raised only when the
+// notifications (session_owner.h), only while kLoggedIn; those of the messages of one read go
+// to the owner as one batch (SessionOwner::startDelivery, finished before the session does
+// anything else); kDisconnected is raised only when the
 // PBX closes the connection. Failures of asynchronous requests arrive as RequestFailed:
 // 100 "Request timeout", 102 "Connection closed remotely", or the PBX's fault (call ID "0").
 //
@@ -66,7 +72,7 @@ inline constexpr std::int32_t kClosedLocallyCode = 101;
 inline constexpr std::int32_t kClosedRemotelyCode = 102;
 inline constexpr std::int32_t kConnectTimeoutCode = 103;
 
-class PbxSession : private NullSessionCallbacks {
+class PbxSession : private NullSessionCallbacks, private DeliveryGate {
  public:
   // Starts the receive thread. `owner` must outlive the session.
   explicit PbxSession(SessionOwner& owner, SessionConfig config = {});
@@ -166,6 +172,7 @@ class PbxSession : private NullSessionCallbacks {
   std::unique_ptr<SessionConnection> openConnection(const std::string& host, std::uint16_t port,
                                                     std::int32_t timeout);
   bool enqueue(PendingRequest record, bool requireLoggedIn);
+  bool writeThrough(PendingRequest& record);
   bool queueAsync(std::unique_ptr<XmlRpcMethod> method);
   CallId queueSubscription(std::unique_ptr<XmlRpcRequestMethod> method, CallId subscriptionId);
   std::unique_ptr<XmlRpcResponseMethod> requestAndWait(std::unique_ptr<XmlRpcRequestMethod> method,
@@ -206,6 +213,9 @@ class PbxSession : private NullSessionCallbacks {
   // Notifications (receive thread).
   bool canNotify() const;
   void notify(Notification notification);
+  void deliverBatch();
+  void settleDelivery();
+  bool admits(const Notification& notification) const override;
 
   // The operations the session acts on; every other one does nothing (NullSessionCallbacks).
   void onGetExtensionResponse(bool found, const std::string& extension) override;
@@ -242,10 +252,16 @@ class PbxSession : private NullSessionCallbacks {
   // Receive thread only.
   MessageFramer framer_;
   std::vector<char> readBuffer_;
-  std::deque<PendingRequest> awaitingList_;
+  std::vector<Notification> batch_;  // collected while batching_
+  bool batching_ = false;
+  bool delivering_ = false;  // a batch was started and not yet finished
 
-  std::mutex queueMutex_;  // guards outgoingQueue_, and the step out of kLoggedIn
+  // Orders every write to the connection with the lists: guards outgoingQueue_, awaitingList_
+  // (only the receive thread takes records off it), the connection's release once handed over,
+  // and the step out of kLoggedIn.
+  std::mutex queueMutex_;
   std::deque<PendingRequest> outgoingQueue_;
+  std::deque<PendingRequest> awaitingList_;
 
   std::mutex stateMutex_;  // pairs with stateChanged_ for the waits on the state
   std::condition_variable stateChanged_;

@@ -3,11 +3,13 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include "telvane/xmlrpc/xmlrpc_method.h"
 
@@ -44,6 +46,10 @@ struct PendingRequest {
   UploadFile uploadFile;                       // sent after the request, once the PBX says "OK"
   std::uint32_t uploadSize = 0;
   std::optional<std::chrono::steady_clock::time_point> sentTime;
+  // The request's wire text when it was made ahead of the write (empty: made when written), and
+  // how much of it is on the wire already (a write by the owner's thread that was cut short).
+  std::string text;
+  std::size_t written = 0;
 
   bool isSynchronous() const { return completion != nullptr; }
   // The request's ID; 0 when it has none.

@@ -88,6 +88,8 @@ void PbxSession::runLoop() {
       ready.writable = handles[1].writable;
       ready.failed = handles[1].failed;
     }
+    // The host's handlers of the last batch have run before anything else happens.
+    settleDelivery();
     if (!running_) break;
   }
 }
@@ -125,6 +127,8 @@ void PbxSession::serveConnection(const Readiness& ready, PassPlan& plan) {
     }
   }
   if (framer_.pendingBytes() >= kMaxPendingBytes) {
+    deliverBatch();
+    settleDelivery();
     failAll(kClosedRemotelyCode, kClosedRemotelyText);
     closeRemotely();
     return;
@@ -136,6 +140,9 @@ void PbxSession::serveConnection(const Readiness& ready, PassPlan& plan) {
   checkRequestTimeout(plan);
   // Decrypted bytes a wait would not show: come back at once.
   if (connection_->hasBufferedData()) plan.endBy(Clock::now());
+  // Last in the pass: this thread waits for the host's handlers in its next wait, which what
+  // they queue ends and what they write is planned for.
+  deliverBatch();
 }
 
 void PbxSession::endConnectAttempt() {
@@ -157,22 +164,29 @@ void PbxSession::closeRemotely() {
 }
 
 void PbxSession::dropConnection(std::chrono::milliseconds tlsLimit) {
-  if (connection_) {
-    connection_->close(tlsLimit);
-    connection_.reset();
+  std::unique_ptr<SessionConnection> connection;
+  {
+    // The owner's thread may be writing a request on it.
+    std::lock_guard lock(queueMutex_);
+    connection.swap(connection_);
   }
+  if (connection) connection->close(tlsLimit);
   // A new connection never sees the tail of this one.
   framer_ = MessageFramer{};
 }
 
 void PbxSession::settleIdle() {
-  std::deque<PendingRequest> leftovers;
+  std::deque<PendingRequest> leftovers, written;
   {
     std::lock_guard lock(queueMutex_);
     setState(SessionState::kIdle);
     leftovers.swap(outgoingQueue_);
+    // Written by the owner's thread after the lists were failed: never paired with the next
+    // connection's answers.
+    written.swap(awaitingList_);
   }
   for (auto& record : leftovers) record.fail();
+  for (auto& record : written) record.fail();
 }
 
 void PbxSession::sendPending() {
@@ -184,8 +198,7 @@ bool PbxSession::sendOne() {
   std::unique_lock lock(queueMutex_);
   if (outgoingQueue_.empty()) return false;
   PendingRequest& next = outgoingQueue_.front();
-  std::string text;
-  if (!next.method->serialize(text)) {
+  if (next.text.empty() && !next.method->serialize(next.text)) {
     // Nothing can be sent for it: its caller learns at once.
     PendingRequest dropped = std::move(next);
     outgoingQueue_.pop_front();
@@ -193,12 +206,12 @@ bool PbxSession::sendOne() {
     dropped.fail();
     return true;
   }
-  const bool written = connection_->write(text, requestTimeout());
+  const bool written =
+      connection_->write(std::string_view(next.text).substr(next.written), requestTimeout());
   if (written && next.uploadFile) upload(next);
   next.sentTime = Clock::now();
   PendingRequest sent = std::move(next);
   outgoingQueue_.pop_front();
-  lock.unlock();
   // A request whose write failed still awaits: the close that follows, or its time-out, fails
   // it and releases its caller.
   if (sent.method->expectsResponse()) awaitingList_.push_back(std::move(sent));
@@ -253,7 +266,10 @@ bool PbxSession::readConnection() {
 }
 
 void PbxSession::extractMessages() {
+  // Their notifications wait for the end of the pass (deliverBatch).
+  batching_ = true;
   while (const auto message = framer_.next()) routeMessage(*message);
+  batching_ = false;
 }
 
 void PbxSession::routeMessage(std::string_view text) {
@@ -272,18 +288,27 @@ void PbxSession::routeMessage(std::string_view text) {
 }
 
 void PbxSession::handleResponse(std::string_view text) {
-  if (awaitingList_.empty()) return;
-  const auto* request =
-      dynamic_cast<const XmlRpcRequestMethod*>(awaitingList_.front().method.get());
-  if (request == nullptr) {
-    awaitingList_.pop_front();
-    return;
+  const XmlRpcMethod* oldest = nullptr;
+  {
+    std::lock_guard lock(queueMutex_);
+    if (awaitingList_.empty()) return;
+    oldest = awaitingList_.front().method.get();
   }
-  auto response = request->parseResponse(text);
-  // An answer that does not parse is dropped; the request stays first and times out.
+  // Only this thread takes records off the list, so the oldest stays first meanwhile.
+  const auto* request = dynamic_cast<const XmlRpcRequestMethod*>(oldest);
+  std::unique_ptr<XmlRpcResponseMethod> response;
+  if (request != nullptr) {
+    response = request->parseResponse(text);
+    // An answer that does not parse is dropped; the request stays first and times out.
+    if (!response) return;
+  }
+  PendingRequest record;
+  {
+    std::lock_guard lock(queueMutex_);
+    record = std::move(awaitingList_.front());
+    awaitingList_.pop_front();
+  }
   if (!response) return;
-  PendingRequest record = std::move(awaitingList_.front());
-  awaitingList_.pop_front();
   if (record.isSynchronous()) {
     record.completion->complete(std::move(response));
   } else {
@@ -307,23 +332,40 @@ void PbxSession::handleIncomingCall(std::unique_ptr<XmlRpcRequestMethod> call) {
 bool PbxSession::writeMessage(const XmlRpcMethod& message) {
   std::string text;
   if (!message.serialize(text)) return false;
-  return connection_->write(text, requestTimeout());
+  for (;;) {
+    std::unique_lock lock(queueMutex_);
+    // The rest of a request the owner's thread began goes first: nothing may split it.
+    if (outgoingQueue_.empty() || outgoingQueue_.front().written == 0) {
+      return connection_->write(text, requestTimeout());
+    }
+    lock.unlock();
+    sendOne();
+  }
 }
 
 void PbxSession::checkRequestTimeout(PassPlan& plan) {
-  if (awaitingList_.empty()) return;
   const auto now = Clock::now();
-  const PendingRequest& oldest = awaitingList_.front();
-  if (oldest.sentTime && now - *oldest.sentTime >= requestTimeout()) {
-    PendingRequest record = std::move(awaitingList_.front());
-    awaitingList_.pop_front();
-    // The caller goes first, so an owner blocked in a synchronous request can take the
-    // notification.
-    record.fail();
-    onRequestFailed(record.id(), kRequestTimeoutCode, kRequestTimeoutText);
+  std::unique_lock lock(queueMutex_);
+  if (!awaitingList_.empty()) {
+    const PendingRequest& oldest = awaitingList_.front();
+    if (oldest.sentTime && now - *oldest.sentTime >= requestTimeout()) {
+      PendingRequest record = std::move(awaitingList_.front());
+      awaitingList_.pop_front();
+      lock.unlock();
+      // The caller goes first, so an owner blocked in a synchronous request can take the
+      // notification.
+      record.fail();
+      onRequestFailed(record.id(), kRequestTimeoutCode, kRequestTimeoutText);
+      lock.lock();
+    }
   }
-  if (!awaitingList_.empty() && awaitingList_.front().sentTime) {
-    plan.endBy(*awaitingList_.front().sentTime + requestTimeout());
+  if (!awaitingList_.empty()) {
+    if (awaitingList_.front().sentTime)
+      plan.endBy(*awaitingList_.front().sentTime + requestTimeout());
+  } else if (connection_->channel() == nullptr) {
+    // The owner's thread may write a request while this one waits, without waking it: a request
+    // written after now times out after now + time-out, so that wait ends in time to plan it.
+    plan.endBy(now + requestTimeout());
   }
 }
 
@@ -337,9 +379,12 @@ void PbxSession::failAll(std::int32_t code, const std::string& text) {
     record.fail();
     onRequestFailed(record.id(), code, text);
   }
-  while (!awaitingList_.empty()) {
+  for (;;) {
+    std::unique_lock lock(queueMutex_);
+    if (awaitingList_.empty()) break;
     PendingRequest record = std::move(awaitingList_.front());
     awaitingList_.pop_front();
+    lock.unlock();
     record.fail();
     onRequestFailed(record.id(), code, text);
   }

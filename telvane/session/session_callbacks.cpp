@@ -14,7 +14,30 @@ bool PbxSession::canNotify() const {
 }
 
 void PbxSession::notify(Notification notification) {
-  if (canNotify()) owner_.deliver(notification);
+  if (!canNotify()) return;
+  // Behind a batch not yet delivered, so the owner sees the order things happened in.
+  if (batching_ || !batch_.empty()) {
+    batch_.push_back(std::move(notification));
+  } else {
+    owner_.deliver(notification);
+  }
+}
+
+void PbxSession::deliverBatch() {
+  if (batch_.empty()) return;
+  delivering_ = true;
+  owner_.startDelivery(batch_, *this);
+  batch_.clear();
+}
+
+void PbxSession::settleDelivery() {
+  if (!delivering_) return;
+  delivering_ = false;
+  owner_.finishDelivery();
+}
+
+bool PbxSession::admits(const Notification& /*notification*/) const {
+  return state() == SessionState::kLoggedIn;
 }
 
 void PbxSession::onGetExtensionResponse(bool found, const std::string& extension) {

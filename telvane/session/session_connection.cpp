@@ -1,5 +1,7 @@
 #include "telvane/session/session_connection.h"
 
+#include <sys/socket.h>
+
 #include <algorithm>
 
 #include "telvane/net/readiness.h"
@@ -64,6 +66,12 @@ bool SessionConnection::write(std::string_view bytes, std::chrono::milliseconds 
     if (WaitForHandle(handle(), true, TimeLeft(deadline)) <= 0) return false;
   }
   return true;
+}
+
+int SessionConnection::tryWrite(std::string_view bytes) {
+  if (handle() < 0 || channel_) return -1;
+  const int sent = socket_->Send(bytes.data(), bytes.size(), 0, MSG_DONTWAIT);
+  return sent >= 0 ? sent : -1;
 }
 
 void SessionConnection::close(std::chrono::milliseconds limit) {

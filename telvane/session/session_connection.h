@@ -37,6 +37,9 @@ class SessionConnection {
   int readWithin(char* buffer, std::size_t size, std::chrono::milliseconds limit);
   // Writes all of `bytes` within `limit`; false on failure or time-out.
   bool write(std::string_view bytes, std::chrono::milliseconds limit);
+  // Plain connections only: writes what the socket takes now, without waiting. The bytes written
+  // (0 when the send buffer is full), or -1 on failure.
+  int tryWrite(std::string_view bytes);
   // Sends the TLS close notification (waiting at most `limit` for the answer), then closes the
   // socket. The channel never outlives the open socket.
   void close(std::chrono::milliseconds limit);

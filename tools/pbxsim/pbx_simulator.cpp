@@ -250,6 +250,8 @@ void PbxSimulator::Impl::readFrom(Connection& conn) {
       return;
     }
     onBytes(conn, std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    // A short plain read took all there was; asking again would only hear "would block".
+    if (!conn.tls && static_cast<std::size_t>(got) < buffer.size()) return;
   }
 }
 
@@ -338,7 +340,7 @@ void PbxSimulator::Impl::processFramed(Connection& conn) {
 
 void PbxSimulator::Impl::handleMessage(Connection& conn, const std::string& text) {
   ++counters_.messagesIn;
-  trace(conn, "in", decodeMessage(text));
+  if (tracing()) trace(conn, "in", decodeMessage(text));
   ParsedCall parsed = parsePbxMethodCall(text);
   switch (parsed.kind) {
     case ParsedCall::Kind::kCall:
@@ -367,7 +369,7 @@ bool PbxSimulator::Impl::send(Connection& conn, const XmlRpcMethod& message) {
     ++counters_.sentByType[static_cast<std::size_t>(type)];
     if (type != kProcess && type != kCallOriginated) conn.awaiting.push_back(type);
   }
-  trace(conn, "out", decodeMessage(text));
+  if (tracing()) trace(conn, "out", decodeMessage(text));
   return true;
 }
 
@@ -383,8 +385,12 @@ void PbxSimulator::Impl::sendBytes(Connection& conn, std::string_view bytes, std
   trace(conn, "out", std::move(entry));
 }
 
+bool PbxSimulator::Impl::tracing() const {
+  return traceFile_ != nullptr || options_.trace;
+}
+
 void PbxSimulator::Impl::trace(const Connection& conn, std::string_view dir, Json entry) {
-  if (traceFile_ == nullptr && !options_.trace) return;
+  if (!tracing()) return;
   entry["dir"] = std::string(dir);
   entry["conn"] = conn.id;
   entry["t"] = std::chrono::duration_cast<std::chrono::milliseconds>(now() - startedAt_).count();

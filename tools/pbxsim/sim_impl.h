@@ -98,6 +98,8 @@ class PbxSimulator::Impl {
   std::optional<Clock::time_point> nextDeadline() const;
   void runCommands();
   std::string runCommand(std::string_view line);
+  // Decoding a message for the trace costs more than handling it: only when someone listens.
+  bool tracing() const;
   void trace(const sim::Connection& conn, std::string_view dir, Json entry);
   void closeConnection(int id);
 

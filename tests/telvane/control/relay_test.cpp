@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -123,6 +124,123 @@ TEST(NotificationRelayTest, CloseReleasesTheSenderAndRaisesNothingMore) {
   EXPECT_FALSE(relay.canReceive());
   dispatcher.pump();
   EXPECT_EQ(raised, 0);
+}
+
+// Admits what its predicate admits, counting the questions.
+class TestGate : public DeliveryGate {
+ public:
+  explicit TestGate(std::function<bool(const Notification&)> admit) : admit_(std::move(admit)) {}
+  bool admits(const Notification& n) const override {
+    ++asked;
+    return admit_(n);
+  }
+  mutable std::atomic<int> asked{0};
+
+ private:
+  std::function<bool(const Notification&)> admit_;
+};
+
+std::vector<Notification> batchOf(std::initializer_list<const char*> ids) {
+  std::vector<Notification> batch;
+  for (const char* id : ids) batch.push_back(state(id));
+  return batch;
+}
+
+// One task raises the whole batch in order, asking the gate before each; the sender is let go
+// once, after the last.
+TEST(NotificationRelayTest, ABatchIsRaisedInOrderByOneTaskAndTheGateDecidesEach) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> raised;
+  NotificationRelay relay([&](const Notification& n) { raised.push_back(callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  TestGate gate([](const Notification& n) { return callIdOf(n) != "2"; });
+  std::atomic<bool> delivered{false};
+  std::thread receiver([&] {
+    auto batch = batchOf({"1", "2", "3", "4"});
+    relay.deliverAll(batch, gate);
+    delivered = true;
+  });
+  std::size_t tasks = 0;
+  auto deadline = std::chrono::steady_clock::now() + 2s;
+  while (!delivered && std::chrono::steady_clock::now() < deadline) {
+    tasks += dispatcher.pumpFor(10ms);
+  }
+  receiver.join();
+  EXPECT_EQ(tasks, 1u);
+  EXPECT_EQ(gate.asked, 4);
+  EXPECT_EQ(raised, (std::vector<std::string>{"1", "3", "4"}));
+}
+
+// Started, a batch leaves the sender free until it asks to finish; finishing waits for the owner.
+TEST(NotificationRelayTest, StartingABatchReturnsAtOnceAndFinishingWaitsForIt) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> raised;
+  NotificationRelay relay([&](const Notification& n) { raised.push_back(callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  TestGate gate([](const Notification&) { return true; });
+  std::atomic<bool> started{false}, finished{false};
+  std::thread receiver([&] {
+    auto batch = batchOf({"1", "2"});
+    relay.startDelivery(batch, gate);
+    started = true;
+    relay.finishDelivery();
+    finished = true;
+  });
+  // Nothing pumped yet: the start must not wait for the owner.
+  auto deadline = std::chrono::steady_clock::now() + 2s;
+  while (!started && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(started);
+  std::this_thread::sleep_for(20ms);
+  EXPECT_FALSE(finished);
+  ASSERT_TRUE(pumpUntil(dispatcher, [&] { return finished.load(); }));
+  receiver.join();
+  EXPECT_EQ(raised, (std::vector<std::string>{"1", "2"}));
+}
+
+// A handler that closes the relay (the control going away) ends the batch there.
+TEST(NotificationRelayTest, ClosingInAHandlerDropsTheRestOfTheBatch) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> raised;
+  NotificationRelay* self = nullptr;
+  NotificationRelay relay([&](const Notification& n) {
+    raised.push_back(callIdOf(n));
+    self->close();
+  });
+  self = &relay;
+  relay.setDispatcher(&dispatcher);
+  TestGate gate([](const Notification&) { return true; });
+  std::thread receiver([&] {
+    auto batch = batchOf({"1", "2", "3"});
+    relay.deliverAll(batch, gate);
+  });
+  pollfd p{dispatcher.fd(), POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 2000), 1);
+  dispatcher.pump();
+  receiver.join();  // released by the close
+  EXPECT_EQ(raised, std::vector<std::string>{"1"});
+}
+
+// During a synchronous call a batch is only queued, and raised after it ahead of later ones.
+TEST(NotificationRelayTest, ABatchDuringASynchronousCallWaitsForItsEnd) {
+  platform::PollableDispatcher dispatcher;
+  std::vector<std::string> raised;
+  NotificationRelay relay([&](const Notification& n) { raised.push_back(callIdOf(n)); });
+  relay.setDispatcher(&dispatcher);
+  TestGate gate([](const Notification&) { return true; });
+  {
+    NotificationRelay::SyncScope sync(relay);
+    std::thread receiver([&] {
+      auto batch = batchOf({"1", "2"});
+      relay.deliverAll(batch, gate);
+    });
+    receiver.join();
+    dispatcher.pump();
+    EXPECT_TRUE(raised.empty());
+  }
+  std::thread later([&] { relay.deliver(state("3")); });
+  ASSERT_TRUE(pumpUntil(dispatcher, [&] { return raised.size() == 3; }));
+  later.join();
+  EXPECT_EQ(raised, (std::vector<std::string>{"1", "2", "3"}));
 }
 
 }  // namespace

@@ -25,6 +25,19 @@ void RecordingOwner::deliver(const Notification& notification) {
   if (action) action(notification);
 }
 
+void RecordingOwner::deliverAll(std::span<Notification> batch, const DeliveryGate& gate) {
+  {
+    std::lock_guard lock(mutex_);
+    batchSizes_.push_back(batch.size());
+  }
+  SessionOwner::deliverAll(batch, gate);
+}
+
+std::vector<std::size_t> RecordingOwner::batchSizes() const {
+  std::lock_guard lock(mutex_);
+  return batchSizes_;
+}
+
 void RecordingOwner::onDeliver(std::function<void(const Notification&)> action) {
   std::lock_guard lock(mutex_);
   action_ = std::move(action);

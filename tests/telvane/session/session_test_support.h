@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -30,7 +31,12 @@ using namespace std::chrono_literals;
 class RecordingOwner : public SessionOwner {
  public:
   void deliver(const Notification& notification) override;
+  // Notes the batch's size, then delivers as every owner does by default.
+  void deliverAll(std::span<Notification> batch, const DeliveryGate& gate) override;
   bool canReceive() const override { return receiving_; }
+
+  // The sizes of the batches handed over so far, in order.
+  std::vector<std::size_t> batchSizes() const;
 
   void setReceiving(bool receiving) { receiving_ = receiving; }
   // Runs on the receive thread after each notification was recorded.
@@ -56,6 +62,7 @@ class RecordingOwner : public SessionOwner {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   std::vector<Notification> notifications_;
+  std::vector<std::size_t> batchSizes_;
   std::function<void(const Notification&)> action_;
   std::atomic<bool> receiving_{true};
 };
