@@ -32,16 +32,7 @@ std::string states(std::initializer_list<CallId> calls) {
   return text;
 }
 
-class SessionDeliveryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(session_.Connect("127.0.0.1", peer_.port(), 5, "101", "secret"));
-  }
-
-  RecordingOwner owner_;
-  ScriptedPeer peer_;
-  PbxSession session_{owner_};
-};
+using SessionDeliveryTest = testing::LoggedInSessionTest;
 
 TEST_F(SessionDeliveryTest, MessagesOfOneReadGoToTheOwnerAsOneBatchInOrder) {
   peer_.write(states({1, 2, 3}));

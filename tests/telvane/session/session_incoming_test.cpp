@@ -23,16 +23,7 @@ PartyAddress party(const std::string& text) {
   return address;
 }
 
-class SessionIncomingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(session_.Connect("127.0.0.1", peer_.port(), 5, "101", "secret"));
-  }
-
-  RecordingOwner owner_;
-  ScriptedPeer peer_;
-  PbxSession session_{owner_};
-};
+using SessionIncomingTest = testing::LoggedInSessionTest;
 
 TEST_F(SessionIncomingTest, CallStatesAreAnsweredAndErrorStateRaisesTwo) {
   CallStateChangedMethod failed;

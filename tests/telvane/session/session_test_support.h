@@ -3,6 +3,8 @@
 #ifndef TESTS_TELVANE_SESSION_SESSION_TEST_SUPPORT_H_
 #define TESTS_TELVANE_SESSION_SESSION_TEST_SUPPORT_H_
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +22,7 @@
 
 #include "telvane/net/bsd_socket.h"
 #include "telvane/net/wake_event.h"
+#include "telvane/session/pbx_session.h"
 #include "telvane/session/session_owner.h"
 #include "telvane/xmlrpc/xmlrpc_method.h"
 
@@ -133,6 +136,18 @@ class ScriptedPeer {
 
 // The text of `message` as it travels (terminator included).
 std::string wireText(const XmlRpcMethod& message);
+
+// A session logged in to a ScriptedPeer that accepts the login (time-out 5 s).
+class LoggedInSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(session_.Connect("127.0.0.1", peer_.port(), 5, "101", "secret"));
+  }
+
+  RecordingOwner owner_;
+  ScriptedPeer peer_;
+  PbxSession session_{owner_};
+};
 
 }  // namespace telvane::testing
 
