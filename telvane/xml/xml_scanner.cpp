@@ -31,7 +31,9 @@ inline bool isNameChar(unsigned char c) {
 }
 
 constexpr std::size_t kTextReserve = 256;
-constexpr std::size_t kStackReserve = 32;
+// Enough for the nesting of every PBX message, and small enough that a new scanner's first
+// allocation stays below the sizes at which malloc consolidates its free lists (1 KB).
+constexpr std::size_t kStackReserve = 12;
 
 }  // namespace
 
@@ -262,7 +264,8 @@ bool XMLScanner::readEndTag() {
   // The slot keeps its content after the pop, so the record stays valid for endElement.
   const XMLElement& element = stack_[--open_];
   pos_ += 2;
-  if (!lookingAt(element.name)) {
+  const std::size_t length = element.name.size();
+  if (std::size_t(end_ - pos_) < length || std::memcmp(pos_, element.name.data(), length) != 0) {
     err_->error(kXmlExpectedEndOfTag);
     skipThrough(">");
     return true;
@@ -278,14 +281,17 @@ bool XMLScanner::readEndTag() {
   return !element.isRoot;
 }
 
-XMLElement& XMLScanner::pushElement() {
-  if (open_ == stack_.size()) {
-    if (stack_.size() == stack_.capacity()) {
-      stack_.reserve(std::max(kStackReserve, stack_.capacity() * 5 / 4));
-    }
-    stack_.emplace_back();
-  }
+// Runs for every start tag; a slot is added only when the document nests deeper than before.
+inline XMLElement& XMLScanner::pushElement() {
+  if (open_ == stack_.size()) addStackSlot();
   return stack_[open_];
+}
+
+void XMLScanner::addStackSlot() {
+  if (stack_.size() == stack_.capacity()) {
+    stack_.reserve(std::max(kStackReserve, stack_.capacity() * 5 / 4));
+  }
+  stack_.emplace_back();
 }
 
 bool XMLScanner::isDuplicateAttribute(const XMLElement& element) {

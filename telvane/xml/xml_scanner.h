@@ -62,6 +62,7 @@ class XMLScanner {
   // The attributes and the end of a start tag after its name; false when the tag is abandoned.
   bool readTagRest(XMLElement& element);
   XMLElement& pushElement();
+  void addStackSlot();
   // Whether `element` already has an attribute `name_`; records `name_` as seen when not.
   bool isDuplicateAttribute(const XMLElement& element);
 
