@@ -231,7 +231,9 @@ bool XMLScanner::stepInner() {
       appendFoldedLineEnds(text_, raw);
       doc_->characters(text_);
     }
-    return true;
+    // A text always ends at a tag or the end of input; the tag is read in the same step, which
+    // saves the round through the caller's loop for every line end of a message.
+    if (pos_ == end_) return true;
   }
   const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
   if (second == '/') return readEndTag();
