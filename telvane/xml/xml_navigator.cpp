@@ -59,6 +59,18 @@ void XMLNavigator::finish() {
   active_ = false;
 }
 
+// Both ways to the next element run this for every tag a message class looks at.
+inline void XMLNavigator::moveToNextElement() {
+  stop_ = false;
+  found_ = false;
+  while (!stop_) {
+    if (!scanner_.step()) {
+      finish();
+      break;
+    }
+  }
+}
+
 bool XMLNavigator::nextElement(XMLElement& out) {
   if (!more_) return false;
   target_ = &out;
@@ -73,17 +85,6 @@ bool XMLNavigator::nextElementName(std::string_view& name) {
   moveToNextElement();
   targetName_ = nullptr;
   return found_;
-}
-
-void XMLNavigator::moveToNextElement() {
-  stop_ = false;
-  found_ = false;
-  while (!stop_) {
-    if (!scanner_.step()) {
-      finish();
-      break;
-    }
-  }
 }
 
 bool XMLNavigator::readText(std::string& out) {

@@ -198,66 +198,8 @@ void XMLScanner::readProlog() {
   if (pos_ == end_) err_->error(kXmlEmptyDocument);
 }
 
-bool XMLScanner::step() {
-  try {
-    return stepInner();
-  } catch (const XMLException& e) {
-    err_->fatalError(e.code());
-    return false;
-  }
-}
-
-bool XMLScanner::stepInner() {
-  if (pos_ == end_) {
-    if (open_ > 0) err_->error(kXmlUnclosedTags);
-    return false;
-  }
-  if (*pos_ != '<') {
-    // Text between tags is mostly a line end: one pass finds both the "<" and any CR.
-    const char* start = pos_;
-    bool hasCr = false;
-    while (pos_ != end_ && *pos_ != '<') {
-      hasCr |= *pos_ == '\r';
-      ++pos_;
-    }
-    std::string_view raw(start, std::size_t(pos_ - start));
-    if (!hasCr) {
-      doc_->characters(raw);
-    } else if (raw == "\r\n") {
-      doc_->characters("\n");  // the line end between two tags of every message
-    } else {
-      text_.clear();
-      if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
-      appendFoldedLineEnds(text_, raw);
-      doc_->characters(text_);
-    }
-    // A text always ends at a tag or the end of input; the tag is read in the same step, which
-    // saves the round through the caller's loop for every line end of a message.
-    if (pos_ == end_) return true;
-  }
-  const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
-  if (second == '/') return readEndTag();
-  if (second == '!') {
-    if (lookingAt("<![CDATA[")) {
-      if (open_ == 0) err_->error(kXmlCdataOutsideRoot);
-      skipThrough("]]>");
-    } else if (lookingAt("<!--")) {
-      skipThrough("-->");
-    } else {
-      err_->error(kXmlExpectedCommentOrCdata);
-      pos_ += 2;
-      moveToNextLessThan();
-    }
-    return true;
-  }
-  if (second == '?') {
-    skipThrough("?>");
-    return true;
-  }
-  return readStartTag();
-}
-
-bool XMLScanner::readEndTag() {
+// The tag readers and stepInner run for every item; they are inlined into step().
+inline bool XMLScanner::readEndTag() {
   if (open_ == 0) {
     err_->error(kXmlMoreEndTags);
     skipThrough(">");
@@ -307,7 +249,7 @@ bool XMLScanner::isDuplicateAttribute(const XMLElement& element) {
   return !attributeNames_.insert(name_).second;
 }
 
-bool XMLScanner::readStartTag() {
+inline bool XMLScanner::readStartTag() {
   ++pos_;                               // "<"
   XMLElement& element = pushElement();  // filled in place; counted as open only at the end
   element.attributes.clear();
@@ -331,6 +273,65 @@ bool XMLScanner::readStartTag() {
   }
   doc_->startElement(element);
   return !finished;
+}
+
+inline bool XMLScanner::stepInner() {
+  if (pos_ == end_) {
+    if (open_ > 0) err_->error(kXmlUnclosedTags);
+    return false;
+  }
+  if (*pos_ != '<') {
+    // Text between tags is mostly a line end: one pass finds both the "<" and any CR.
+    const char* start = pos_;
+    bool hasCr = false;
+    while (pos_ != end_ && *pos_ != '<') {
+      hasCr |= *pos_ == '\r';
+      ++pos_;
+    }
+    std::string_view raw(start, std::size_t(pos_ - start));
+    if (!hasCr) {
+      doc_->characters(raw);
+    } else if (raw == "\r\n") {
+      doc_->characters("\n");  // the line end between two tags of every message
+    } else {
+      text_.clear();
+      if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
+      appendFoldedLineEnds(text_, raw);
+      doc_->characters(text_);
+    }
+    // A text always ends at a tag or the end of input; the tag is read in the same step, which
+    // saves the round through the caller's loop for every line end of a message.
+    if (pos_ == end_) return true;
+  }
+  const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
+  if (second == '/') return readEndTag();
+  if (second == '!') {
+    if (lookingAt("<![CDATA[")) {
+      if (open_ == 0) err_->error(kXmlCdataOutsideRoot);
+      skipThrough("]]>");
+    } else if (lookingAt("<!--")) {
+      skipThrough("-->");
+    } else {
+      err_->error(kXmlExpectedCommentOrCdata);
+      pos_ += 2;
+      moveToNextLessThan();
+    }
+    return true;
+  }
+  if (second == '?') {
+    skipThrough("?>");
+    return true;
+  }
+  return readStartTag();
+}
+
+bool XMLScanner::step() {
+  try {
+    return stepInner();
+  } catch (const XMLException& e) {
+    err_->fatalError(e.code());
+    return false;
+  }
 }
 
 bool XMLScanner::readTagRest(XMLElement& element) {
