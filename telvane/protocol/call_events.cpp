@@ -63,14 +63,14 @@ bool readDecisionParams(XMLNavigator& nav, std::unique_ptr<XmlRpcValueStruct>& a
   action.reset(static_cast<XmlRpcValueStruct*>(value.release()));
   nav.skipElement();  // past "</value>"
   nav.skipElement();  // past "</param>"
-  XMLElement element;
-  if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "param")) return true;
+  std::string_view tag;
+  if (!nav.nextElementName(tag) || !equalsIgnoreCase(tag, "param")) return true;
   value = readValue(nav);
   if (value == nullptr || value->type() != kXmlRpcString || !value->parse(nav)) return false;
   id.reset(static_cast<XmlRpcValueString*>(value.release()));
   nav.skipElement();
   nav.skipElement();
-  return !(nav.nextElement(element) && equalsIgnoreCase(element.name, "param"));
+  return !(nav.nextElementName(tag) && equalsIgnoreCase(tag, "param"));
 }
 
 // The "CallID" member wins; the control's own form carries the ID as the second param.

@@ -84,19 +84,19 @@ bool GetFilesResponseMethod::parseParams(XMLNavigator& nav) {
   std::vector<std::string> names;
   bool haveList = false;
   std::size_t count = 0;
-  XMLElement element;
-  while (nav.nextElement(element)) {
-    if (!equalsIgnoreCase(element.name, "param")) return false;
+  std::string_view tag;
+  while (nav.nextElementName(tag)) {
+    if (!equalsIgnoreCase(tag, "param")) return false;
     if (count == 1) {
-      if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "value") ||
-          !nav.nextElement(element)) {
+      if (!nav.nextElementName(tag) || !equalsIgnoreCase(tag, "value") ||
+          !nav.nextElementName(tag)) {
         return false;
       }
-      if (equalsIgnoreCase(element.name, xmlRpcTypeName(kXmlRpcArray))) {
+      if (equalsIgnoreCase(tag, xmlRpcTypeName(kXmlRpcArray))) {
         if (!readStringArrayItems(nav, names)) return false;
         haveList = true;
       } else {
-        std::unique_ptr<XmlRpcValue> other = createValue(element.name);
+        std::unique_ptr<XmlRpcValue> other = createValue(tag);
         if (other == nullptr || !other->parse(nav)) return false;
       }
     } else {

@@ -59,9 +59,8 @@ void XMLNavigator::finish() {
   active_ = false;
 }
 
-bool XMLNavigator::nextElement(XMLElement& out) {
-  if (!more_) return false;
-  target_ = &out;
+// Both ways to the next element run this for every tag a message class looks at.
+inline void XMLNavigator::moveToNextElement() {
   stop_ = false;
   found_ = false;
   while (!stop_) {
@@ -70,7 +69,21 @@ bool XMLNavigator::nextElement(XMLElement& out) {
       break;
     }
   }
+}
+
+bool XMLNavigator::nextElement(XMLElement& out) {
+  if (!more_) return false;
+  target_ = &out;
+  moveToNextElement();
   target_ = nullptr;
+  return found_;
+}
+
+bool XMLNavigator::nextElementName(std::string_view& name) {
+  if (!more_) return false;
+  targetName_ = &name;
+  moveToNextElement();
+  targetName_ = nullptr;
   return found_;
 }
 
@@ -97,7 +110,11 @@ bool XMLNavigator::skipElement() {
 }
 
 void XMLNavigator::startElement(const XMLElement& element) {
-  if (target_ != nullptr) {
+  if (targetName_ != nullptr) {
+    *targetName_ = element.name;  // the scanner keeps the record until its next start tag
+    stop_ = true;
+    found_ = true;
+  } else if (target_ != nullptr) {
     target_->name.assign(element.name);
     // Most tags of a message have no attributes: skip the copy then.
     if (!element.attributes.empty() || !target_->attributes.empty()) {

@@ -36,6 +36,9 @@ class XMLNavigator : public XMLDocHandler, public XMLErrHandler {
   // Moves to the next start tag and copies it into `out`; false when an end tag or the end of
   // the document comes first (that end tag is consumed).
   virtual bool nextElement(XMLElement& out);
+  // As nextElement, giving only the tag's name, without a copy: `name` views the scanner's
+  // record and stays valid until the next move.
+  bool nextElementName(std::string_view& name);
   // The text up to the next "<", exactly as written; false, consuming nothing, when there is none.
   virtual bool readText(std::string& out);
   // As readText, viewing the text as written (line ends not folded) in the loaded document; the
@@ -64,10 +67,12 @@ class XMLNavigator : public XMLDocHandler, public XMLErrHandler {
   bool load(std::string_view buffer, bool copy);
   void send(const char* text);
   void finish();
+  void moveToNextElement();
 
   XMLScanner scanner_;  // its handlers are this navigator
   XMLErrorReceiver* receiver_ = nullptr;
   XMLElement* target_ = nullptr;
+  std::string_view* targetName_ = nullptr;
   bool active_ = false;
   bool more_ = false;
   bool stop_ = false;

@@ -31,7 +31,9 @@ inline bool isNameChar(unsigned char c) {
 }
 
 constexpr std::size_t kTextReserve = 256;
-constexpr std::size_t kStackReserve = 32;
+// Enough for the nesting of every PBX message, and small enough that a new scanner's first
+// allocation stays below the sizes at which malloc consolidates its free lists (1 KB).
+constexpr std::size_t kStackReserve = 12;
 
 }  // namespace
 
@@ -196,64 +198,8 @@ void XMLScanner::readProlog() {
   if (pos_ == end_) err_->error(kXmlEmptyDocument);
 }
 
-bool XMLScanner::step() {
-  try {
-    return stepInner();
-  } catch (const XMLException& e) {
-    err_->fatalError(e.code());
-    return false;
-  }
-}
-
-bool XMLScanner::stepInner() {
-  if (pos_ == end_) {
-    if (open_ > 0) err_->error(kXmlUnclosedTags);
-    return false;
-  }
-  if (*pos_ != '<') {
-    // Text between tags is mostly a line end: one pass finds both the "<" and any CR.
-    const char* start = pos_;
-    bool hasCr = false;
-    while (pos_ != end_ && *pos_ != '<') {
-      hasCr |= *pos_ == '\r';
-      ++pos_;
-    }
-    std::string_view raw(start, std::size_t(pos_ - start));
-    if (!hasCr) {
-      doc_->characters(raw);
-    } else if (raw == "\r\n") {
-      doc_->characters("\n");  // the line end between two tags of every message
-    } else {
-      text_.clear();
-      if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
-      appendFoldedLineEnds(text_, raw);
-      doc_->characters(text_);
-    }
-    return true;
-  }
-  const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
-  if (second == '/') return readEndTag();
-  if (second == '!') {
-    if (lookingAt("<![CDATA[")) {
-      if (open_ == 0) err_->error(kXmlCdataOutsideRoot);
-      skipThrough("]]>");
-    } else if (lookingAt("<!--")) {
-      skipThrough("-->");
-    } else {
-      err_->error(kXmlExpectedCommentOrCdata);
-      pos_ += 2;
-      moveToNextLessThan();
-    }
-    return true;
-  }
-  if (second == '?') {
-    skipThrough("?>");
-    return true;
-  }
-  return readStartTag();
-}
-
-bool XMLScanner::readEndTag() {
+// The tag readers and stepInner run for every item; they are inlined into step().
+inline bool XMLScanner::readEndTag() {
   if (open_ == 0) {
     err_->error(kXmlMoreEndTags);
     skipThrough(">");
@@ -262,7 +208,8 @@ bool XMLScanner::readEndTag() {
   // The slot keeps its content after the pop, so the record stays valid for endElement.
   const XMLElement& element = stack_[--open_];
   pos_ += 2;
-  if (!lookingAt(element.name)) {
+  const std::size_t length = element.name.size();
+  if (std::size_t(end_ - pos_) < length || std::memcmp(pos_, element.name.data(), length) != 0) {
     err_->error(kXmlExpectedEndOfTag);
     skipThrough(">");
     return true;
@@ -278,14 +225,17 @@ bool XMLScanner::readEndTag() {
   return !element.isRoot;
 }
 
-XMLElement& XMLScanner::pushElement() {
-  if (open_ == stack_.size()) {
-    if (stack_.size() == stack_.capacity()) {
-      stack_.reserve(std::max(kStackReserve, stack_.capacity() * 5 / 4));
-    }
-    stack_.emplace_back();
-  }
+// Runs for every start tag; a slot is added only when the document nests deeper than before.
+inline XMLElement& XMLScanner::pushElement() {
+  if (open_ == stack_.size()) addStackSlot();
   return stack_[open_];
+}
+
+void XMLScanner::addStackSlot() {
+  if (stack_.size() == stack_.capacity()) {
+    stack_.reserve(std::max(kStackReserve, stack_.capacity() * 5 / 4));
+  }
+  stack_.emplace_back();
 }
 
 bool XMLScanner::isDuplicateAttribute(const XMLElement& element) {
@@ -299,7 +249,7 @@ bool XMLScanner::isDuplicateAttribute(const XMLElement& element) {
   return !attributeNames_.insert(name_).second;
 }
 
-bool XMLScanner::readStartTag() {
+inline bool XMLScanner::readStartTag() {
   ++pos_;                               // "<"
   XMLElement& element = pushElement();  // filled in place; counted as open only at the end
   element.attributes.clear();
@@ -323,6 +273,65 @@ bool XMLScanner::readStartTag() {
   }
   doc_->startElement(element);
   return !finished;
+}
+
+inline bool XMLScanner::stepInner() {
+  if (pos_ == end_) {
+    if (open_ > 0) err_->error(kXmlUnclosedTags);
+    return false;
+  }
+  if (*pos_ != '<') {
+    // Text between tags is mostly a line end: one pass finds both the "<" and any CR.
+    const char* start = pos_;
+    bool hasCr = false;
+    while (pos_ != end_ && *pos_ != '<') {
+      hasCr |= *pos_ == '\r';
+      ++pos_;
+    }
+    std::string_view raw(start, std::size_t(pos_ - start));
+    if (!hasCr) {
+      doc_->characters(raw);
+    } else if (raw == "\r\n") {
+      doc_->characters("\n");  // the line end between two tags of every message
+    } else {
+      text_.clear();
+      if (text_.capacity() < raw.size()) text_.reserve(std::max(kTextReserve, 2 * raw.size()));
+      appendFoldedLineEnds(text_, raw);
+      doc_->characters(text_);
+    }
+    // A text always ends at a tag or the end of input; the tag is read in the same step, which
+    // saves the round through the caller's loop for every line end of a message.
+    if (pos_ == end_) return true;
+  }
+  const char second = end_ - pos_ > 1 ? pos_[1] : '\0';
+  if (second == '/') return readEndTag();
+  if (second == '!') {
+    if (lookingAt("<![CDATA[")) {
+      if (open_ == 0) err_->error(kXmlCdataOutsideRoot);
+      skipThrough("]]>");
+    } else if (lookingAt("<!--")) {
+      skipThrough("-->");
+    } else {
+      err_->error(kXmlExpectedCommentOrCdata);
+      pos_ += 2;
+      moveToNextLessThan();
+    }
+    return true;
+  }
+  if (second == '?') {
+    skipThrough("?>");
+    return true;
+  }
+  return readStartTag();
+}
+
+bool XMLScanner::step() {
+  try {
+    return stepInner();
+  } catch (const XMLException& e) {
+    err_->fatalError(e.code());
+    return false;
+  }
 }
 
 bool XMLScanner::readTagRest(XMLElement& element) {

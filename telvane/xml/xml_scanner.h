@@ -15,9 +15,10 @@ namespace telvane {
 // item by item to an XMLDocHandler and problems to an XMLErrHandler (neither is owned). Entity
 // references are not decoded. A NUL byte ends the input. Used through XMLNavigator.
 //
-// begin() reads the prolog; each step() handles one item (text, tag, comment, ...) and returns
-// false once the document is finished (root closed, input exhausted or a fatal error); end()
-// reports endDocument and drops the text. Ordinary errors are reported and scanning resumes.
+// begin() reads the prolog; each step() handles one item (tag, comment, ...; a text together
+// with the item after it) and returns false once the document is finished (root closed, input
+// exhausted or a fatal error); end() reports endDocument and drops the text. Ordinary errors
+// are reported and scanning resumes.
 // Appends `text` with CR LF and a lone CR folded to LF, as the scanner reads text.
 void appendFoldedLineEnds(std::string& out, std::string_view text);
 
@@ -62,6 +63,7 @@ class XMLScanner {
   // The attributes and the end of a start tag after its name; false when the tag is abandoned.
   bool readTagRest(XMLElement& element);
   XMLElement& pushElement();
+  void addStackSlot();
   // Whether `element` already has an attribute `name_`; records `name_` as seen when not.
   bool isDuplicateAttribute(const XMLElement& element);
 

@@ -6,10 +6,10 @@
 namespace telvane {
 
 bool readParamList(XMLNavigator& nav, std::vector<std::unique_ptr<XmlRpcValue>>& out) {
-  XMLElement element;
+  std::string_view tag;
   out.reserve(4);  // most PBX methods carry up to four params
-  while (nav.nextElement(element)) {
-    if (!equalsIgnoreCase(element.name, "param")) return false;
+  while (nav.nextElementName(tag)) {
+    if (!equalsIgnoreCase(tag, "param")) return false;
     std::unique_ptr<XmlRpcValue> value = readParsedValue(nav);
     if (value == nullptr) return false;
     out.push_back(std::move(value));

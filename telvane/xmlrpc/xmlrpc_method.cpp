@@ -81,23 +81,23 @@ std::unique_ptr<XmlRpcResponseMethod> XmlRpcRequestMethod::createResponse(bool f
 
 bool XmlRpcRequestMethod::parseParams(XMLNavigator& nav) {
   std::span<const ParamSpec> table = paramTable();
-  XMLElement element;
+  std::string_view tag;
   for (std::size_t row = 0; row < table.size(); ++row) {
-    if (!nav.nextElement(element)) {
+    if (!nav.nextElementName(tag)) {
       // The params ended: what is left must be optional.
       for (std::size_t rest = row; rest < table.size(); ++rest) {
         if (table[rest].presence == ParamPresence::kMandatory) return false;
       }
       return true;
     }
-    if (!equalsIgnoreCase(element.name, "param")) return false;
+    if (!equalsIgnoreCase(tag, "param")) return false;
     std::unique_ptr<XmlRpcValue> value = readValue(nav);
     if (value == nullptr || value->type() != table[row].type || !value->parse(nav)) return false;
     setParam(row, std::move(value));
     nav.skipElement();  // past "</value>"
     nav.skipElement();  // past "</param>"
   }
-  return !(nav.nextElement(element) && equalsIgnoreCase(element.name, "param"));
+  return !(nav.nextElementName(tag) && equalsIgnoreCase(tag, "param"));
 }
 
 std::unique_ptr<XmlRpcResponseMethod> XmlRpcRequestMethod::parseResponse(
@@ -222,10 +222,10 @@ bool XmlRpcResponseMethod::parseText(std::string_view text) {
   XMLNavigator nav;
   nav.parseBorrowed(text);
   if (!expectElement(nav, "methodResponse")) return false;
-  XMLElement element;
-  if (!nav.nextElement(element)) return false;
-  if (equalsIgnoreCase(element.name, "params")) return parseParams(nav);
-  if (equalsIgnoreCase(element.name, "fault")) return parseFault(nav);
+  std::string_view tag;
+  if (!nav.nextElementName(tag)) return false;
+  if (equalsIgnoreCase(tag, "params")) return parseParams(nav);
+  if (equalsIgnoreCase(tag, "fault")) return parseFault(nav);
   return false;
 }
 

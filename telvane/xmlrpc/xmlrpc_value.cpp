@@ -1,5 +1,6 @@
 #include "telvane/xmlrpc/xmlrpc_value.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -16,27 +17,60 @@ namespace telvane {
 
 namespace {
 
+constexpr std::size_t kMemberReserve = 8;
+
+// What XMLNavigator::readText gives (empty when there is no text), without its second pass
+// over texts that hold no CR.
+void readFoldedText(XMLNavigator& nav, std::string& out) {
+  std::string_view raw;
+  if (!nav.readRawText(raw)) {
+    out.clear();
+  } else if (std::memchr(raw.data(), '\r', raw.size()) == nullptr) {
+    out.assign(raw);
+  } else {
+    out.clear();
+    appendFoldedLineEnds(out, raw);
+  }
+}
+
 constexpr std::string_view kTypeNames[kXmlRpcTypeCount] = {
     "int", "boolean", "double", "dateTime.iso8601", "string", "base64", "array", "struct",
 };
 
 // atoi of the text, saturated to the int range rather than undefined on overflow.
-std::int32_t textToInt(const std::string& text) {
+std::int32_t textToInt(const char* text) {
   errno = 0;
-  long value = std::strtol(text.c_str(), nullptr, 10);
+  long value = std::strtol(text, nullptr, 10);
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return std::int32_t(value);
 }
 
-// The text of the element at the cursor, then past its end tag. Empty when there is no text.
-// One scratch buffer per thread keeps numeric reads free of allocations.
-std::string& readNumberText(XMLNavigator& nav) {
-  thread_local std::string text;
-  if (!nav.readText(text)) text.clear();
-  nav.skipElement();
-  return text;
-}
+// The text of the element at the cursor as a C string (empty when there is no text), then past
+// its end tag. Numbers are short: they are copied to the stack rather than to a string.
+class NumberText {
+ public:
+  explicit NumberText(XMLNavigator& nav) {
+    std::string_view raw;
+    if (!nav.readRawText(raw)) raw = {};
+    if (raw.size() < sizeof small_ && std::memchr(raw.data(), '\r', raw.size()) == nullptr) {
+      std::memcpy(small_, raw.data(), raw.size());
+      small_[raw.size()] = '\0';
+    } else {
+      appendFoldedLineEnds(large_, raw);
+      text_ = large_.c_str();
+    }
+    nav.skipElement();
+  }
+  NumberText(const NumberText&) = delete;
+  NumberText& operator=(const NumberText&) = delete;
+  const char* c_str() const { return text_; }
+
+ private:
+  char small_[64];
+  std::string large_;
+  const char* text_ = small_;
+};
 
 // Arrays and structs read recursively; a peer's deeply nested value must not exhaust the stack.
 constexpr int kMaxNesting = 256;
@@ -87,7 +121,7 @@ bool XmlRpcValueInt::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueInt::parse(XMLNavigator& nav) {
-  value_ = textToInt(readNumberText(nav));
+  value_ = textToInt(NumberText(nav).c_str());
   return true;
 }
 
@@ -97,7 +131,7 @@ bool XmlRpcValueBool::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueBool::parse(XMLNavigator& nav) {
-  value_ = textToInt(readNumberText(nav)) != 0;
+  value_ = textToInt(NumberText(nav).c_str()) != 0;
   return true;
 }
 
@@ -110,7 +144,7 @@ bool XmlRpcValueDouble::serializeContent(std::string& out) const {
 }
 
 bool XmlRpcValueDouble::parse(XMLNavigator& nav) {
-  value_ = std::strtod(readNumberText(nav).c_str(), nullptr);
+  value_ = std::strtod(NumberText(nav).c_str(), nullptr);
   return true;
 }
 
@@ -184,16 +218,16 @@ bool readStringArrayItems(XMLNavigator& nav, std::vector<std::string>& out) {
   NestingGuard guard;
   if (guard.tooDeep()) return false;
   if (!expectElement(nav, "data")) return false;
-  XMLElement element;
+  std::string_view name;
   const std::string_view string = xmlRpcTypeName(kXmlRpcString);
   // The loop of XmlRpcValueArray::parse, with readValue unfolded: a string item is read into
   // its text at once; any other item is made, parsed and dropped.
-  while (nav.nextElement(element) && equalsIgnoreCase(element.name, "value") &&
-         nav.nextElement(element)) {
-    if (equalsIgnoreCase(element.name, string)) {
+  while (nav.nextElementName(name) && equalsIgnoreCase(name, "value") &&
+         nav.nextElementName(name)) {
+    if (equalsIgnoreCase(name, string)) {
       XmlRpcValueString::parseText(nav, out.emplace_back());
     } else {
-      std::unique_ptr<XmlRpcValue> item = createValue(element.name);
+      std::unique_ptr<XmlRpcValue> item = createValue(name);
       if (item == nullptr) break;
       if (!item->parse(nav)) return false;
     }
@@ -248,22 +282,25 @@ bool XmlRpcValueStruct::serializeContent(std::string& out) const {
 bool XmlRpcValueStruct::parse(XMLNavigator& nav) {
   NestingGuard guard;
   if (guard.tooDeep()) return false;
-  XMLElement element;
-  std::string name;
+  std::string_view tag;
   for (;;) {
-    if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "member")) return true;
+    if (!nav.nextElementName(tag) || !equalsIgnoreCase(tag, "member")) return true;
     if (!expectElement(nav, "name")) {
       members_.clear();
       return false;
     }
-    if (!nav.readText(name)) name.clear();
+    // The member is read in place: its name straight from the document, no copy on adding.
+    if (members_.size() == members_.capacity()) {
+      members_.reserve(std::max(kMemberReserve, members_.capacity() * 2));
+    }
+    Member& member = members_.emplace_back();
+    readFoldedText(nav, member.name);
     nav.skipElement();  // past "</name>"
-    std::unique_ptr<XmlRpcValue> value = readParsedValue(nav);
-    if (value == nullptr) {
+    member.value = readParsedValue(nav);
+    if (member.value == nullptr) {
       members_.clear();
       return false;
     }
-    members_.push_back(Member{name, std::move(value)});
     nav.skipElement();  // past "</value>"
     nav.skipElement();  // past "</member>"
   }
@@ -306,10 +343,10 @@ std::unique_ptr<XmlRpcValue> createValue(std::string_view typeName) {
 }
 
 std::unique_ptr<XmlRpcValue> readValue(XMLNavigator& nav) {
-  XMLElement element;
-  if (!nav.nextElement(element) || !equalsIgnoreCase(element.name, "value")) return nullptr;
-  if (!nav.nextElement(element)) return nullptr;
-  return createValue(element.name);
+  std::string_view name;
+  if (!nav.nextElementName(name) || !equalsIgnoreCase(name, "value")) return nullptr;
+  if (!nav.nextElementName(name)) return nullptr;
+  return createValue(name);
 }
 
 std::unique_ptr<XmlRpcValue> readParsedValue(XMLNavigator& nav) {
@@ -319,8 +356,8 @@ std::unique_ptr<XmlRpcValue> readParsedValue(XMLNavigator& nav) {
 }
 
 bool expectElement(XMLNavigator& nav, std::string_view name) {
-  XMLElement element;
-  return nav.nextElement(element) && equalsIgnoreCase(element.name, name);
+  std::string_view tag;
+  return nav.nextElementName(tag) && equalsIgnoreCase(tag, name);
 }
 
 }  // namespace telvane

@@ -143,5 +143,48 @@ TEST(XMLNavigatorTest, BorrowedBufferReadsTheSame) {
   EXPECT_EQ(text, "m");
 }
 
+// The name-only move must walk exactly as nextElement does, over well-formed and broken
+// documents alike, and its view must outlive the end of the document it came from.
+TEST(XMLNavigatorTest, NextElementNameWalksAsNextElement) {
+  std::string deep;
+  for (int i = 0; i < 40; ++i) deep += "<level" + std::to_string(i) + ">";
+  for (int i = 39; i >= 0; --i) deep += "</level" + std::to_string(i) + ">";
+  const std::vector<std::string> docs = {
+      "<a x='1'><b/><c>t</c><d><e/></d></a>",
+      "<?xml version=\"1.0\"?>\r\n<r>\r\n<v><s>x</s></v>\r\n</r>",
+      "<a><b></c><d/></a>",  // end tag of another name
+      "<a><b>",              // unclosed
+      "<a></a></b><c/>",     // more end tags than starts
+      "<only/>",
+      deep,
+  };
+  for (const std::string& doc : docs) {
+    SCOPED_TRACE(doc);
+    std::vector<std::string> expected;
+    XMLNavigator byElement;
+    ASSERT_TRUE(byElement.parse(doc));
+    XMLElement e;
+    for (int i = 0; i < 100; ++i) {
+      expected.push_back(byElement.nextElement(e) ? e.name : "-");
+      if (i % 3 == 2) expected.push_back(byElement.skipElement() ? "+" : "!");
+    }
+    std::vector<std::string> got;
+    XMLNavigator byName;
+    ASSERT_TRUE(byName.parse(doc));
+    std::string_view name;
+    for (int i = 0; i < 100; ++i) {
+      got.push_back(byName.nextElementName(name) ? std::string(name) : "-");
+      if (i % 3 == 2) got.push_back(byName.skipElement() ? "+" : "!");
+    }
+    EXPECT_EQ(got, expected);
+  }
+
+  XMLNavigator nav;
+  ASSERT_TRUE(nav.parse(std::string("<root-with-a-long-name/>")));
+  std::string_view name;
+  ASSERT_TRUE(nav.nextElementName(name));  // the document is finished and its copy dropped
+  EXPECT_EQ(name, "root-with-a-long-name");
+}
+
 }  // namespace
 }  // namespace telvane
