@@ -27,11 +27,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The element names steer the walk, so the fuzzer reaches skips at every depth.
   telvane::XMLElement element;
   std::string content;
+  std::string_view name;  // nextElementName's view: valid until the next move
   for (std::size_t step = 0; step < 4 * size + 16; ++step) {
-    if (nav.nextElement(element)) {
-      for (const auto& attribute : element.attributes) content += attribute.name;
+    const bool byName = step % 2 == 1;
+    if (byName ? nav.nextElementName(name) : nav.nextElement(element)) {
+      std::size_t nameSize = name.size();
+      if (byName) {
+        content.append(name);
+      } else {
+        for (const auto& attribute : element.attributes) content += attribute.name;
+        nameSize = element.name.size();
+      }
       if (nav.readText(content) && content.size() > 4096) content.clear();
-      if (element.name.size() % 3 == 1 && !nav.skipElement()) break;
+      if (nameSize % 3 == 1 && !nav.skipElement()) break;
     } else if (!nav.readText(content) && !nav.skipElement()) {
       break;
     }

@@ -52,8 +52,10 @@ class NumberText {
  public:
   explicit NumberText(XMLNavigator& nav) {
     std::string_view raw;
-    if (!nav.readRawText(raw)) raw = {};
-    if (raw.size() < sizeof small_ && std::memchr(raw.data(), '\r', raw.size()) == nullptr) {
+    // An element without text gives no view at all (null data): mem* must not see it.
+    if (!nav.readRawText(raw) || raw.empty()) {
+      small_[0] = '\0';
+    } else if (raw.size() < sizeof small_ && std::memchr(raw.data(), '\r', raw.size()) == nullptr) {
       std::memcpy(small_, raw.data(), raw.size());
       small_[raw.size()] = '\0';
     } else {

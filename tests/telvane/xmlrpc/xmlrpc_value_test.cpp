@@ -79,6 +79,16 @@ TEST(XmlRpcValueTest, ReadsScalars) {
   EXPECT_FALSE(static_cast<XmlRpcValueBool&>(*b).value());  // "true" is not numeric
   EXPECT_TRUE(static_cast<XmlRpcValueBool&>(*read("<value><boolean>2</boolean></value>")).value());
 
+  // Found with the fuzz target: a number element without text has no view at all; it reads as 0.
+  for (const char* text : {"<value><int></int></value>", "<value><boolean></boolean></value>",
+                           "<value><double></double></value>", "<value><i4/></value>"}) {
+    auto none = read(text);
+    ASSERT_NE(none, nullptr) << text;
+    std::string out;
+    ASSERT_TRUE(none->serialize(out));
+    EXPECT_NE(out.find(">0"), std::string::npos) << text << " -> " << out;
+  }
+
   auto d = read("<value><double>-2.25</double></value>");
   EXPECT_DOUBLE_EQ(static_cast<XmlRpcValueDouble&>(*d).value(), -2.25);
 
