@@ -71,6 +71,15 @@ bool ContactDirectory::ReadRecord(const Item& item, PhoneRecord& record, std::st
 }
 
 int16_t ContactDirectory::UpdatePhoneRecords(int16_t action, const Item& item) {
+  try {
+    return UpdateRecords(action, item);
+  } catch (const std::exception& e) {
+    Log(FailureLine(ContactsFailure::UpdatePhoneRecords, e.what()));
+    return -1;
+  }
+}
+
+int16_t ContactDirectory::UpdateRecords(int16_t action, const Item& item) {
   const std::string& id = item.EntryId();
   std::string error;
   int16_t index = -1;
@@ -107,21 +116,29 @@ int16_t ContactDirectory::UpdatePhoneRecords(int16_t action, const Item& item) {
     default:
       return -1;
   }
-  Log(std::string(FailureText(ContactsFailure::UpdatePhoneRecords)) + error);
+  Log(FailureLine(ContactsFailure::UpdatePhoneRecords, error));
   return -1;
 }
 
 bool ContactDirectory::PhoneIsExist(const Item* item) {
   if (item == nullptr || item->TypeName() != "ContactItem") return false;
-  for (const PhoneKindInfo& info : kPhoneKinds) {
-    std::optional<std::string> number = item->GetProperty(info.property);
-    if (!number) {
-      Log(std::string(FailureText(ContactsFailure::PhoneIsExist)) + std::string(kNoSuchProperty) +
-          " - " + item->GetProperty("FullName").value_or(""));
-      return false;
+  std::string_view error = kNoSuchProperty;
+  try {
+    bool complete = true;
+    for (const PhoneKindInfo& info : kPhoneKinds) {
+      std::optional<std::string> number = item->GetProperty(info.property);
+      if (!number) {
+        complete = false;
+        break;
+      }
+      if (!TrimBlanks(*number).empty()) return true;
     }
-    if (!TrimBlanks(*number).empty()) return true;
+    if (complete) return false;
+  } catch (const std::exception& e) {
+    error = e.what();
   }
+  Log(FailureLine(ContactsFailure::PhoneIsExist, error) + " - " +
+      item->GetProperty("FullName").value_or(""));
   return false;
 }
 
@@ -135,6 +152,15 @@ bool ContactDirectory::FindPhoneRecord(std::string_view key, int16_t& index,
 }
 
 std::string ContactDirectory::GetContactByPhone(std::string_view caller, std::string& number) {
+  try {
+    return FindContactByPhone(caller, number);
+  } catch (const std::exception& e) {
+    Log(FailureLine(ContactsFailure::GetContactByPhone, e.what()));
+    return {};
+  }
+}
+
+std::string ContactDirectory::FindContactByPhone(std::string_view caller, std::string& number) {
   const CallerQuery query =
       MakeCallerQuery(caller, context_.prefixes ? context_.prefixes() : DialPrefixes{});
   Log("GetContactByPhone: - " + std::string(caller) + " => " + query.address);

@@ -133,13 +133,17 @@ class ContactDirectory {
  private:
   struct Walk;
   void Load(bool selected);
+  void LoadStores(bool selected);
   void WalkFolders(platform::outlook::Folder& folder, Walk& walk);
+  void WalkSubfolders(platform::outlook::Folder& folder, Walk& walk);
   int16_t CountFolders(platform::outlook::Folder& folder, bool selected, bool& overflow);
   bool LoadItem(const std::shared_ptr<platform::outlook::Item>& item, Walk& walk);
   void OpenProgress(int16_t total);
   void CloseProgress();
   bool IsSelected(std::string_view path, int* times) const;
   bool ReadRecord(const platform::outlook::Item& item, PhoneRecord& record, std::string& error);
+  int16_t UpdateRecords(int16_t action, const platform::outlook::Item& item);
+  std::string FindContactByPhone(std::string_view caller, std::string& number);
 
   Context context_;
   platform::outlook::Application* outlook_ = nullptr;

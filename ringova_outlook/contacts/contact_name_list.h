@@ -17,6 +17,7 @@ class ContactNameList : public platform::ui::ListEntries {
   bool SetItemText(int position, std::string_view text);
   bool SetItemData(int position, int32_t data);
   void Clear();
+  void Reserve(int count) { entries_.reserve(static_cast<size_t>(count > 0 ? count : 0)); }
   int NewIndex() const { return new_index_; }
   // Bumped by every change, so a copy can tell it is stale.
   uint64_t Revision() const { return revision_; }

@@ -1,6 +1,7 @@
 #include "ringova_outlook/contacts/contact_picker.h"
 
 #include "ringova_outlook/contacts/contact_directory.h"
+#include "ringova_outlook/contacts/contacts_log.h"
 #include "ringova_outlook/resources/string_table.h"
 
 namespace ringova {
@@ -85,11 +86,19 @@ void ContactPicker::Preselect(int16_t record) {
 }
 
 void ContactPicker::LoadPhones() {
-  search_.LoadContactPhones();
+  try {
+    search_.LoadContactPhones();
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::LoadPhones, e.what()));
+  }
 }
 
 void ContactPicker::AddContactPhones(int16_t record) {
-  search_.AddContactPhones(record);
+  try {
+    search_.AddContactPhones(record);
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::AddContactPhones, e.what()));
+  }
 }
 
 }  // namespace ringova

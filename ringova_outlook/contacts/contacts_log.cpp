@@ -33,4 +33,10 @@ std::string_view FailureText(ContactsFailure failure) {
   return {};
 }
 
+std::string FailureLine(ContactsFailure failure, std::string_view description) {
+  std::string line(FailureText(failure));
+  line += description;
+  return line;
+}
+
 }  // namespace ringova

@@ -1,6 +1,8 @@
 #pragma once
 // The log texts of the contact directory's failures, one table: each is followed by the error's
-// description.
+// description. A run-time error (std::exception) inside an operation is caught there and logged
+// with its operation's text; it never leaves the module.
+#include <string>
 #include <string_view>
 
 namespace ringova {
@@ -25,5 +27,7 @@ enum class ContactsFailure {
 };
 
 std::string_view FailureText(ContactsFailure failure);
+// The text followed by the description.
+std::string FailureLine(ContactsFailure failure, std::string_view description);
 
 }  // namespace ringova

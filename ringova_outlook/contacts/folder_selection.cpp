@@ -76,14 +76,22 @@ void FolderSelectionWindow::OnLoad() {
 }
 
 void FolderSelectionWindow::LoadFolders() {
+  try {
+    ListFolders();
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::EnumFolders, e.what()));
+  }
+}
+
+void FolderSelectionWindow::ListFolders() {
   lstContactFolders.clear();
   paths_.clear();
   platform::outlook::Application* outlook = directory_.Outlook();
   if (outlook == nullptr) return;
   platform::outlook::NameSpace* session = outlook->GetNamespace("MAPI");
   if (session == nullptr) {
-    directory_.Log(std::string(FailureText(ContactsFailure::EnumFolders)) +
-                   "the MAPI namespace is not available");
+    directory_.Log(
+        FailureLine(ContactsFailure::EnumFolders, "the MAPI namespace is not available"));
     return;
   }
   platform::outlook::Folders& stores = session->Folders();
@@ -106,7 +114,7 @@ void FolderSelectionWindow::AddFolders(Folder& parent) {
       if (found.ok())
         count = found.items.Count();
       else
-        directory_.Log(std::string(FailureText(ContactsFailure::EnumFolders)) + found.error);
+        directory_.Log(FailureLine(ContactsFailure::EnumFolders, found.error));
     }
     const std::string path = sub->FolderPath();
     lstContactFolders.addItem(FolderEntryText(path, count));
@@ -116,24 +124,45 @@ void FolderSelectionWindow::AddFolders(Folder& parent) {
 }
 
 int16_t FolderSelectionWindow::ParseSelFolders() {
-  return directory_.ParseSelFolders();
+  try {
+    return directory_.ParseSelFolders();
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::ParseSelFolders, e.what()));
+    return 0;
+  }
 }
 
 void FolderSelectionWindow::CheckSelectedFolders() {
-  const std::vector<std::string>& selected = directory_.SelectedFolderPaths();
-  for (size_t i = 0; i < paths_.size(); ++i) {
-    if (std::find(selected.begin(), selected.end(), paths_[i]) != selected.end())
-      lstContactFolders.setChecked(static_cast<int>(i), true);
+  try {
+    const std::vector<std::string>& selected = directory_.SelectedFolderPaths();
+    for (size_t i = 0; i < paths_.size(); ++i) {
+      if (std::find(selected.begin(), selected.end(), paths_[i]) != selected.end())
+        lstContactFolders.setChecked(static_cast<int>(i), true);
+    }
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::CheckSelectedFolders, e.what()));
   }
 }
 
 bool FolderSelectionWindow::GetSelectedCount() {
-  for (int i = 0; i < lstContactFolders.count(); ++i)
-    if (lstContactFolders.checked(i)) return true;
+  try {
+    for (int i = 0; i < lstContactFolders.count(); ++i)
+      if (lstContactFolders.checked(i)) return true;
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::GetSelectedCount, e.what()));
+  }
   return false;
 }
 
 void FolderSelectionWindow::OnOK() {
+  try {
+    Apply();
+  } catch (const std::exception& e) {
+    directory_.Log(FailureLine(ContactsFailure::SelFolderApply, e.what()));
+  }
+}
+
+void FolderSelectionWindow::Apply() {
   ContactSettings& settings = directory_.Settings();
   settings.SetAllContactsMode(settings.FillContacts());
   settings.SetDontShowOnStartup(chbDontShow.checked());

@@ -52,8 +52,10 @@ class FolderSelectionWindow final : public platform::ui::Form {
 
  private:
   void OnLoad();
+  void ListFolders();
   void AddFolders(platform::outlook::Folder& parent);
   void OnOK();
+  void Apply();
   void OnCancel();
 
   ContactDirectory& directory_;

@@ -1,5 +1,6 @@
 // The directory's loads: counting and walking the Outlook folder tree.
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "platform/outlook/application.h"
@@ -23,10 +24,6 @@ constexpr int kCountLimit = PhoneRecordTable::kMaxRecords;
 
 bool IsContactFolderWithItems(Folder& folder) {
   return folder.DefaultItemType() == olContactItem && folder.Items().Count() > 0;
-}
-
-std::string Failure(ContactsFailure failure, std::string_view description) {
-  return std::string(FailureText(failure)) + std::string(description);
 }
 
 }  // namespace
@@ -56,9 +53,27 @@ void ContactDirectory::Load(bool selected) {
   // A load that opens no progress window must not inherit the last one's Cancel.
   cancel_load_ = false;
 
+  try {
+    LoadStores(selected);
+  } catch (const std::exception& e) {
+    Log(FailureLine(failure, e.what()));
+  }
+
+  if (cancel_load_) {
+    ClearContacts();
+    if (!selected) Log("Loading cancelled");
+  }
+  Log("Loaded " + std::to_string(RecordCount()) + " contacts");
+  CloseProgress();
+  loading_ = false;
+}
+
+void ContactDirectory::LoadStores(bool selected) {
   platform::outlook::NameSpace* session = outlook_->GetNamespace("MAPI");
   if (session == nullptr) {
-    Log(Failure(failure, "the MAPI namespace is not available"));
+    Log(FailureLine(
+        selected ? ContactsFailure::LoadSelectedFolders : ContactsFailure::LoadAllContacts,
+        "the MAPI namespace is not available"));
   } else {
     platform::outlook::Folders& stores = session->Folders();
     int sum = 0;
@@ -71,10 +86,13 @@ void ContactDirectory::Load(bool selected) {
       overflow = true;
     }
     if (overflow) {
-      Log(Failure(selected ? ContactsFailure::CalcSelFolders : ContactsFailure::CalculateContacts,
-                  "Overflow: more than " + std::to_string(kCountLimit) +
-                      " contacts, the count stops there"));
+      Log(FailureLine(
+          selected ? ContactsFailure::CalcSelFolders : ContactsFailure::CalculateContacts,
+          "Overflow: more than " + std::to_string(kCountLimit) +
+              " contacts, the count stops there"));
     }
+    records_.Reserve(static_cast<int16_t>(sum));
+    names_.Reserve(sum);
     if (sum > 0) OpenProgress(static_cast<int16_t>(sum));
 
     Walk walk;
@@ -84,14 +102,6 @@ void ContactDirectory::Load(bool selected) {
       if (Folder* store = stores.Item(i)) WalkFolders(*store, walk);
     }
   }
-
-  if (cancel_load_) {
-    ClearContacts();
-    if (!selected) Log("Loading cancelled");
-  }
-  Log("Loaded " + std::to_string(RecordCount()) + " contacts");
-  CloseProgress();
-  loading_ = false;
 }
 
 void ContactDirectory::EnumerateFolders(Folder& folder) {
@@ -105,7 +115,16 @@ void ContactDirectory::EnumerateSelFolders(Folder& folder) {
   WalkFolders(folder, walk);
 }
 
+// A failure ends the walk of this folder's sub-folders; the walk of its parent goes on.
 void ContactDirectory::WalkFolders(Folder& folder, Walk& walk) {
+  try {
+    WalkSubfolders(folder, walk);
+  } catch (const std::exception& e) {
+    Log(FailureLine(ContactsFailure::EnumerateFolders, e.what()));
+  }
+}
+
+void ContactDirectory::WalkSubfolders(Folder& folder, Walk& walk) {
   platform::outlook::Folders& subfolders = folder.Folders();
   for (int i = 1; i <= subfolders.Count(); ++i) {
     Folder* sub = subfolders.Item(i);
@@ -117,7 +136,7 @@ void ContactDirectory::WalkFolders(Folder& folder, Walk& walk) {
         for (int t = 0; t < times; ++t) {
           platform::outlook::RestrictResult found = sub->Items().Restrict(RestrictFilter);
           if (!found.ok()) {
-            Log(Failure(ContactsFailure::EnumerateFolders, found.error));
+            Log(FailureLine(ContactsFailure::EnumerateFolders, found.error));
             return;
           }
           for (const auto& item : found.items) {
@@ -167,12 +186,16 @@ int16_t ContactDirectory::CountFolders(Folder& folder, bool selected, bool& over
                                   : sub->Name().find(kDeletedItems) != std::string::npos;
     if (deleted) continue;
     int times = 1;
-    if (IsContactFolderWithItems(*sub) && (!selected || IsSelected(sub->FolderPath(), &times))) {
-      platform::outlook::RestrictResult found = sub->Items().Restrict(RestrictFilter);
-      if (found.ok())
-        sum += times * found.items.Count();
-      else
-        Log(Failure(failure, found.error));
+    try {
+      if (IsContactFolderWithItems(*sub) && (!selected || IsSelected(sub->FolderPath(), &times))) {
+        platform::outlook::RestrictResult found = sub->Items().Restrict(RestrictFilter);
+        if (found.ok())
+          sum += times * found.items.Count();
+        else
+          Log(FailureLine(failure, found.error));
+      }
+    } catch (const std::exception& e) {
+      Log(FailureLine(failure, e.what()));
     }
     sum += CountFolders(*sub, selected, overflow);
     if (sum > kCountLimit) {
@@ -186,32 +209,33 @@ int16_t ContactDirectory::CountFolders(Folder& folder, bool selected, bool& over
 int16_t ContactDirectory::CalculateContacts(Folder& folder) {
   bool overflow = false;
   const int16_t count = CountFolders(folder, false, overflow);
-  if (overflow) Log(Failure(ContactsFailure::CalculateContacts, "Overflow"));
+  if (overflow) Log(FailureLine(ContactsFailure::CalculateContacts, "Overflow"));
   return count;
 }
 
 int16_t ContactDirectory::CalcSelFolders(Folder& folder) {
   bool overflow = false;
   const int16_t count = CountFolders(folder, true, overflow);
-  if (overflow) Log(Failure(ContactsFailure::CalcSelFolders, "Overflow"));
+  if (overflow) Log(FailureLine(ContactsFailure::CalcSelFolders, "Overflow"));
   return count;
 }
 
 void ContactDirectory::LoadFolderContacts(Folder& folder) {
   if (outlook_ == nullptr || loading_ || !IsContactFolderWithItems(folder)) return;
-  platform::outlook::RestrictResult found = folder.Items().Restrict(RestrictFilter);
-  if (!found.ok()) {
-    Log(Failure(ContactsFailure::EnumerateFolders, found.error));
-    return;
-  }
   loading_ = true;
   cancel_load_ = false;
-  const int total = std::min(found.items.Count(), kCountLimit);
-  if (total > 0) OpenProgress(static_cast<int16_t>(total));
-  Walk walk;
-  for (const auto& item : found.items) {
-    if (cancel_load_ || walk.stop) break;
-    if (item->TypeName() == "ContactItem") LoadItem(item, walk);
+  try {
+    platform::outlook::RestrictResult found = folder.Items().Restrict(RestrictFilter);
+    if (!found.ok()) throw std::runtime_error(found.error);
+    const int total = std::min(found.items.Count(), kCountLimit);
+    if (total > 0) OpenProgress(static_cast<int16_t>(total));
+    Walk walk;
+    for (const auto& item : found.items) {
+      if (cancel_load_ || walk.stop) break;
+      if (item->TypeName() == "ContactItem") LoadItem(item, walk);
+    }
+  } catch (const std::exception& e) {
+    Log(FailureLine(ContactsFailure::EnumerateFolders, e.what()));
   }
   CloseProgress();
   loading_ = false;

@@ -28,6 +28,8 @@ class PhoneRecordTable {
   void Assign(int16_t index, PhoneRecord record);
   void ClearEntryId(int16_t index);
   void Clear();
+  // Room for count records, so a load does not move the records it has already read.
+  void Reserve(int16_t count) { records_.reserve(static_cast<size_t>(count > 0 ? count : 0)); }
 
   // The first slot (from 0) whose EntryId / FullName equals key exactly, or -1.
   int16_t FindByEntryId(std::string_view key) const;
