@@ -70,37 +70,31 @@ void ContactDirectory::Load(bool selected) {
 
 void ContactDirectory::LoadStores(bool selected) {
   platform::outlook::NameSpace* session = outlook_->GetNamespace("MAPI");
-  if (session == nullptr) {
+  if (session == nullptr) throw std::runtime_error("the MAPI namespace is not available");
+  platform::outlook::Folders& stores = session->Folders();
+  int sum = 0;
+  bool overflow = false;
+  for (int i = 1; i <= stores.Count(); ++i) {
+    if (Folder* store = stores.Item(i)) sum += CountFolders(*store, selected, overflow);
+  }
+  if (sum > kCountLimit) {
+    sum = kCountLimit;
+    overflow = true;
+  }
+  if (overflow) {
     Log(FailureLine(
-        selected ? ContactsFailure::LoadSelectedFolders : ContactsFailure::LoadAllContacts,
-        "the MAPI namespace is not available"));
-  } else {
-    platform::outlook::Folders& stores = session->Folders();
-    int sum = 0;
-    bool overflow = false;
-    for (int i = 1; i <= stores.Count(); ++i) {
-      if (Folder* store = stores.Item(i)) sum += CountFolders(*store, selected, overflow);
-    }
-    if (sum > kCountLimit) {
-      sum = kCountLimit;
-      overflow = true;
-    }
-    if (overflow) {
-      Log(FailureLine(
-          selected ? ContactsFailure::CalcSelFolders : ContactsFailure::CalculateContacts,
-          "Overflow: more than " + std::to_string(kCountLimit) +
-              " contacts, the count stops there"));
-    }
-    records_.Reserve(static_cast<int16_t>(sum));
-    names_.Reserve(sum);
-    if (sum > 0) OpenProgress(static_cast<int16_t>(sum));
+        selected ? ContactsFailure::CalcSelFolders : ContactsFailure::CalculateContacts,
+        "Overflow: more than " + std::to_string(kCountLimit) + " contacts, the count stops there"));
+  }
+  records_.Reserve(static_cast<int16_t>(sum));
+  names_.Reserve(sum);
+  if (sum > 0) OpenProgress(static_cast<int16_t>(sum));
 
-    Walk walk;
-    walk.selected = selected;
-    // Stores are looked up by position each time: the user's input runs during the walk.
-    for (int i = 1; i <= stores.Count() && !walk.stop && outlook_ != nullptr; ++i) {
-      if (Folder* store = stores.Item(i)) WalkFolders(*store, walk);
-    }
+  Walk walk;
+  walk.selected = selected;
+  // Stores are looked up by position each time: the user's input runs during the walk.
+  for (int i = 1; i <= stores.Count() && !walk.stop && outlook_ != nullptr; ++i) {
+    if (Folder* store = stores.Item(i)) WalkFolders(*store, walk);
   }
 }
 
