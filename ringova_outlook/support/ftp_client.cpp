@@ -139,8 +139,8 @@ InternetError FtpClient::GetFile(std::string_view remote_name,
   if (!IsConnected()) return 12018;
   CURL* curl = static_cast<CURL*>(handle_.get());
   Download download;
-  download.fd = ::open(local_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                       0644);
+  download.fd =
+      ::open(local_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (download.fd < 0) return SystemErrorForErrno(errno);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &download);
   curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, 1L);

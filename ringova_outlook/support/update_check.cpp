@@ -130,8 +130,7 @@ void UpdateCheck::OfferUpdate() {
   offered_ = true;
   note_text_ = Text(173) + "\r" + "   (  " + Text(180) + "  " + new_version_ + "  )";
   if (!context_.windows.ShowNote(note_text_, Text(170), Text(170), Text(171))) return;
-  std::string address =
-      "ftp://" + update_path_ + "/" + std::string(kUpdateInstaller);
+  std::string address = "ftp://" + update_path_ + "/" + std::string(kUpdateInstaller);
   Log("DeleteUrlCacheEntry");
   DeleteUrlCacheEntry(address);
   Log("ShellExecute");

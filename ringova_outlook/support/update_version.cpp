@@ -39,8 +39,7 @@ std::string AddinVersion::Text() const {
 }
 
 AddinVersion OwnAddinVersion() {
-  return {RINGOVA_ADDIN_VERSION_MAJOR, RINGOVA_ADDIN_VERSION_MINOR,
-          RINGOVA_ADDIN_VERSION_REVISION};
+  return {RINGOVA_ADDIN_VERSION_MAJOR, RINGOVA_ADDIN_VERSION_MINOR, RINGOVA_ADDIN_VERSION_REVISION};
 }
 
 std::string VersionFromLine(std::string_view line) {
@@ -64,8 +63,7 @@ std::optional<std::string> ReadOfferedVersion(const std::filesystem::path& path)
   return VersionFromLine(line);
 }
 
-bool IsNewerVersion(std::string_view offered, std::string_view installed,
-                    const AddinVersion& own) {
+bool IsNewerVersion(std::string_view offered, std::string_view installed, const AddinVersion& own) {
   if (TrimBlanks(offered) == TrimBlanks(installed)) return false;
   std::string own_text;
   if (installed.empty()) {

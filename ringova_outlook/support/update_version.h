@@ -41,7 +41,6 @@ std::optional<std::string> ReadOfferedVersion(const std::filesystem::path& path)
 // not newer; an empty installed text stands for own. Equal components down to
 // the end of one text: newer only when offered has more components
 // ("1.2.0" is newer than "1.2", "1.2" is not newer than "1.2.1").
-bool IsNewerVersion(std::string_view offered, std::string_view installed,
-                    const AddinVersion& own);
+bool IsNewerVersion(std::string_view offered, std::string_view installed, const AddinVersion& own);
 
 }  // namespace ringova

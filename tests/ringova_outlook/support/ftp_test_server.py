@@ -54,7 +54,7 @@ def main():
     if not args.no_anonymous:
         authorizer.add_anonymous(root, perm="elr")
     Handler.authorizer = authorizer
-    Handler.passive_ports = None
+    Handler.auth_failed_timeout = 0.05
 
     quiet = logging.getLogger("pyftpdlib")
     quiet.addHandler(logging.NullHandler())
