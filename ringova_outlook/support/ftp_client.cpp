@@ -89,6 +89,7 @@ InternetError FtpClient::Open(std::string_view agent) {
   CURL* curl = curl_easy_init();
   if (curl == nullptr) return kInternetInternalError;
   handle_.reset(curl);
+  deadline_ = std::chrono::steady_clock::now() + timeouts_.total;
   long connect_ms = static_cast<long>(timeouts_.connect.count());
   long call_ms = static_cast<long>(timeouts_.call.count());
   // The reply time-out also bounds the goodbye when the connection closes.
@@ -97,7 +98,6 @@ InternetError FtpClient::Open(std::string_view agent) {
             curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp") == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_USERAGENT, std::string(agent).c_str()) == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connect_ms) == CURLE_OK &&
-            curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, call_ms) == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, reply_seconds) == CURLE_OK &&
             curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteChunk) == CURLE_OK;
   if (!ok) {
@@ -187,6 +187,11 @@ std::string FtpClient::FolderAddress(const std::string& folder) const {
 
 int FtpClient::Request(const std::string& folder, std::string_view file, bool body) {
   CURL* curl = static_cast<CURL*>(handle_.get());
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline_ - std::chrono::steady_clock::now());
+  if (left.count() <= 0) return CURLE_OPERATION_TIMEDOUT;
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
+                   static_cast<long>(std::min(left, timeouts_.call).count()));
   std::string address = FolderAddress(folder);
   if (!file.empty()) address += Escaped(curl, file);
   curl_easy_setopt(curl, CURLOPT_URL, address.c_str());

@@ -22,8 +22,9 @@
 namespace ringova {
 
 struct FtpTimeouts {
-  std::chrono::milliseconds connect{4000};  // name lookup and each TCP connection
-  std::chrono::milliseconds call{8000};     // one whole call: replies and data included
+  std::chrono::milliseconds connect{3000};  // name lookup and each TCP connection
+  std::chrono::milliseconds call{5000};     // one whole call: replies and data included
+  std::chrono::milliseconds total{10000};   // all calls from Open on
 };
 
 // A larger download is cut off and reported as cancelled.
@@ -65,6 +66,7 @@ class FtpClient {
   std::string FolderAddress(const std::string& folder) const;
 
   FtpTimeouts timeouts_;
+  std::chrono::steady_clock::time_point deadline_;
   std::unique_ptr<void, HandleDeleter> handle_;
   std::string base_address_;  // "ftp://host[:port]/" once connected
   std::string current_;
