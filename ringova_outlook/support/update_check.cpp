@@ -77,7 +77,8 @@ bool UpdateCheck::AskToCheck() {
 
 InternetError UpdateCheck::Run() {
   Log("CheckAppVersion");
-  UpdateServer server = context_.server.value_or(ConfiguredUpdateServer(context_.machine));
+  UpdateServer server =
+      context_.server ? *context_.server : ConfiguredUpdateServer(context_.machine);
   std::string server_name = server.Name();
   update_path_ = server_name + "/" + std::string(kUpdateFolderName);
   std::string local_folder = context_.shell.specialFolder(platform::shell::SpecialFolder::Desktop);
