@@ -52,9 +52,9 @@ typedef struct telvane_param {
 /* What a method returned. The texts belong to the control and stay valid until its next
  * telvane_call or its destruction. */
 typedef struct telvane_reply {
-  const char* result;          /* the result as text */
-  int output_count;            /* out-parameters, in declaration order */
-  const char* const* outputs;  /* their texts */
+  const char* result;         /* the result as text */
+  int output_count;           /* out-parameters, in declaration order */
+  const char* const* outputs; /* their texts */
 } telvane_reply;
 
 /* Called on the pumping thread for every event, with its arguments as texts in declaration
@@ -62,8 +62,7 @@ typedef struct telvane_reply {
  * callback may call methods and even destroy the control; the synchronous methods (Connect,
  * SConnect, Disconnect, GetSystemInfo, GetWAVFiles, TransferFile, DeleteFile,
  * UpdateConfiguration) fail there after their wait limit. */
-typedef void (*telvane_event_fn)(void* user, const char* event, int argc,
-                                 const char* const* argv);
+typedef void (*telvane_event_fn)(void* user, const char* event, int argc, const char* const* argv);
 
 /* The tables of the interface, by index 0 .. count-1. */
 int telvane_method_count(void);
@@ -85,8 +84,8 @@ void telvane_destroy(telvane_control* control);
 /* Calls a method with argc texts (its input parameters, in order). On TELVANE_OK, *reply (when
  * not null) describes the result; a refused operation is still TELVANE_OK with the result
  * "false" or "0". On an error, telvane_last_error tells why. */
-int telvane_call(telvane_control* control, const char* method, int argc,
-                 const char* const* argv, telvane_reply* reply);
+int telvane_call(telvane_control* control, const char* method, int argc, const char* const* argv,
+                 telvane_reply* reply);
 /* The reason of the last failed call on this control ("" when there was none). */
 const char* telvane_last_error(const telvane_control* control);
 
