@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "telvane/telvane_c.h"
+#include "telvane_c.h"
 
 namespace telvane {
 
