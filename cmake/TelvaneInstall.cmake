@@ -1,25 +1,21 @@
 # What `cmake --install` puts where (GNU install directories), for the whole product.
 # A new program or library joins with its target name in one of the lists below.
-include(GNUInstallDirs)
+# Folders: cmake/TelvaneInstallDirs.cmake.
 include(CMakePackageConfigHelpers)
 
 set(TELVANE_INSTALL_PROGRAMS telvane_app telvane-wire pbxsim ringova)
 set(TELVANE_INSTALL_LIBRARIES kestrix ringova_outlook)
 
-# Python finds the package here under prefixes it searches (Debian's for /usr); other prefixes
-# add this folder to PYTHONPATH.
-set(TELVANE_INSTALL_PYTHONDIR lib/python3/dist-packages CACHE STRING
-    "Folder of the Python package, relative to the prefix")
-set(TELVANE_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Telvane)
-set(TELVANE_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/ringova)
-
-foreach(target IN LISTS TELVANE_INSTALL_PROGRAMS)
-  if(TARGET ${target})
-    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Names of targets not built yet are skipped, as is a name that is not a program or a shared
+# library.
+foreach(target IN LISTS TELVANE_INSTALL_PROGRAMS TELVANE_INSTALL_LIBRARIES)
+  if(NOT TARGET ${target})
+    continue()
   endif()
-endforeach()
-foreach(target IN LISTS TELVANE_INSTALL_LIBRARIES)
-  if(TARGET ${target})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE" AND target IN_LIST TELVANE_INSTALL_PROGRAMS)
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  elseif(type MATCHES "^(SHARED|MODULE)_LIBRARY$" AND target IN_LIST TELVANE_INSTALL_LIBRARIES)
     install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   endif()
 endforeach()
@@ -27,8 +23,7 @@ endforeach()
 # libtelvane.so with its public headers (include/telvane holds those and nothing else), the
 # CMake package Telvane (Telvane::telvane) and telvane.pc.
 install(TARGETS telvane_module EXPORT TelvaneTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/telvane DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # A sanitized library needs its runtime in the host: the package says so.
@@ -52,6 +47,7 @@ install(FILES ${PROJECT_BINARY_DIR}/TelvaneConfig.cmake ${PROJECT_BINARY_DIR}/Te
 
 # telvane.pc finds its prefix from its own folder, so `cmake --install --prefix` anywhere works.
 file(RELATIVE_PATH TELVANE_PC_TO_PREFIX /p/${CMAKE_INSTALL_LIBDIR}/pkgconfig /p)
+string(REGEX REPLACE "/$" "" TELVANE_PC_TO_PREFIX "${TELVANE_PC_TO_PREFIX}")
 string(JOIN " " TELVANE_PC_LIBS_EXTRA ${TELVANE_HOST_LINK_FLAGS})
 configure_file(${PROJECT_SOURCE_DIR}/cmake/telvane.pc.in ${PROJECT_BINARY_DIR}/telvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/telvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -43,9 +43,9 @@ foreach(runtime IN LISTS runtimes)
     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
   string(APPEND preload " ${path}")
 endforeach()
-if(preload)
-  string(STRIP "${preload}" preload)
-  list(APPEND TELVANE_PYTHON_HOST_ENV "LD_PRELOAD=${preload}")
+string(STRIP "${preload}" TELVANE_PYTHON_PRELOAD)
+if(TELVANE_PYTHON_PRELOAD)
+  list(APPEND TELVANE_PYTHON_HOST_ENV "LD_PRELOAD=${TELVANE_PYTHON_PRELOAD}")
 endif()
 
 # telvane_script_test(NAME name COMMAND arg ... [PYTHON_HOST] [ENVIRONMENT VAR=value ...]
