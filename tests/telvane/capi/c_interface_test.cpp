@@ -73,6 +73,8 @@ class CInterfaceTest : public ::testing::Test {
 };
 
 TEST(CInterfaceTables, MethodsAndEventsFromTheControlsTables) {
+  EXPECT_EQ(std::to_string(TELVANE_VERSION_MAJOR) + "." + std::to_string(TELVANE_VERSION_MINOR),
+            TELVANE_PROJECT_VERSION);
   ASSERT_EQ(telvane_method_count(), 31);
   ASSERT_EQ(telvane_event_count(), 16);
 
