@@ -2,7 +2,7 @@
 CMAKE_GEN := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test test-tsan release demo bench fuzz fuzz-ci fuzz-build format clean
+.PHONY: deps test test-tsan release demo bench install fuzz fuzz-ci fuzz-build format clean
 
 deps:
 	@scripts/install-deps
@@ -30,6 +30,11 @@ demo: release
 
 bench: release
 	@scripts/bench build-release
+
+# The Release build installed under PREFIX (GNU directories; DESTDIR is honoured).
+PREFIX ?= /usr/local
+install: release
+	cmake --install build-release --prefix $(PREFIX)
 
 # libFuzzer targets (clang, ASan + UBSan) in build-fuzz/; see scripts/fuzz.
 FUZZ_SECONDS ?= 60

@@ -22,3 +22,43 @@ function(telvane_test)
     "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
 endfunction()
+
+# Script tests (pytest, the examples) run by Debian's python3, which has pytest
+# (scripts/deps/python.txt). Scripts that load libtelvane.so into Python get the sanitizer
+# runtime preloaded in sanitized builds (it must come first in the process); Python's own
+# allocations are not ours to leak-check.
+find_program(TELVANE_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+set(TELVANE_PYTHON_HOST_ENV "")
+if(TELVANE_SANITIZE STREQUAL "address")
+  set(runtimes libasan.so libubsan.so)
+  list(APPEND TELVANE_PYTHON_HOST_ENV ASAN_OPTIONS=detect_leaks=0)
+elseif(TELVANE_SANITIZE STREQUAL "thread")
+  set(runtimes libtsan.so)
+else()
+  set(runtimes "")
+endif()
+set(preload "")
+foreach(runtime IN LISTS runtimes)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  string(APPEND preload " ${path}")
+endforeach()
+string(STRIP "${preload}" TELVANE_PYTHON_PRELOAD)
+if(TELVANE_PYTHON_PRELOAD)
+  list(APPEND TELVANE_PYTHON_HOST_ENV "LD_PRELOAD=${TELVANE_PYTHON_PRELOAD}")
+endif()
+
+# telvane_script_test(NAME name COMMAND arg ... [PYTHON_HOST] [ENVIRONMENT VAR=value ...]
+#                     [LABELS label ...])
+# PYTHON_HOST: the command loads libtelvane.so into Python. Runs in the source folder.
+function(telvane_script_test)
+  cmake_parse_arguments(T "PYTHON_HOST" "NAME" "COMMAND;ENVIRONMENT;LABELS" ${ARGN})
+  add_test(NAME ${T_NAME} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  set(env TELVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR} TELVANE_BINARY_DIR=${PROJECT_BINARY_DIR}
+    PYTHONDONTWRITEBYTECODE=1 ${T_ENVIRONMENT})
+  if(T_PYTHON_HOST)
+    list(APPEND env ${TELVANE_PYTHON_HOST_ENV})
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "script;${T_LABELS}" TIMEOUT 300
+    ENVIRONMENT "${env}")
+endfunction()

@@ -2,30 +2,22 @@
 // The words of a shell line and their conversion to method arguments.
 //
 // Words are separated by blanks. Double quotes group words ("" is an empty word); a backslash
-// takes the next character as it is, inside quotes too. BOOL arguments are true, false, 1 or 0
-// in any letter case; numbers are decimal; a port (serverPort) takes 0 to 65535 and is passed on
-// as its 16 bits. Out-parameters are not written: they come back in the result line.
-#include <deque>
+// takes the next character as it is, inside quotes too. The words become arguments as the
+// control's text binding reads them (telvane/control/text_arguments.h). Out-parameters are not
+// written: they come back in the result line.
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/com/automation.h"
+#include "telvane/control/text_arguments.h"
 
 namespace telvane::shell {
 
 // False with a reason for an unfinished quote or escape.
 bool splitWords(std::string_view line, std::vector<std::string>& words, std::string& error);
 
-bool parseBool(std::string_view word, bool& out);
-// Decimal with an optional sign, within [min, max].
-bool parseInteger(std::string_view word, long long min, long long max, long long& out);
-
-// The arguments of `method` from the words after its name. Out-parameters get texts in
-// `outputs` (which must live until the call is done). False with a reason when the count or a
-// value is wrong.
-bool buildArguments(const platform::MemberInfo& method, const std::vector<std::string>& words,
-                    std::vector<platform::Variant>& args, std::deque<std::string>& outputs,
-                    std::string& error);
+using telvane::buildArguments;
+using telvane::parseBool;
+using telvane::parseInteger;
 
 }  // namespace telvane::shell

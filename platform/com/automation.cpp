@@ -63,6 +63,13 @@ bool parseParamList(std::string_view list, std::vector<ParamInfo>& out) {
   }
 }
 
+const char* paramTypeWord(VarType type) {
+  for (const TypeWord& t : kTypeWords) {
+    if (t.type == type) return t.word.data();
+  }
+  return "";
+}
+
 const MemberInfo* findMember(const std::vector<MemberInfo>& members, std::string_view name) {
   for (const MemberInfo& m : members) {
     if (equalsIgnoringCase(m.name, name)) return &m;

@@ -40,6 +40,8 @@ struct MemberInfo {
 // "text callID, I2 callState, BOOL onoff, I4 timeout, text out listWAV" ("" for none). Types are
 // text, BOOL, I2, I4, and "text out". False on anything else.
 bool parseParamList(std::string_view list, std::vector<ParamInfo>& out);
+// The word such a list uses for a parameter type ("text out" for TextRef); "" for Empty.
+const char* paramTypeWord(VarType type);
 
 // The first member with that name, compared ignoring ASCII letter case; null when none.
 const MemberInfo* findMember(const std::vector<MemberInfo>& members, std::string_view name);

@@ -185,7 +185,9 @@ std::string SubscribeMethod::extension() const {
 }
 
 std::unique_ptr<XmlRpcResponseMethod> SubscribeMethod::createResponse(bool fault) const {
-  if (fault) return XmlRpcRequestMethod::createResponse(true);
+  // A short answer (the ID and the flag without the error code) must not pass as a fault
+  // without content, which would end the request without a word; unparsed, it times out.
+  if (fault) return std::make_unique<FaultResponseMethod>(type(), false);
   return std::make_unique<SubscribeResponseMethod>();
 }
 
@@ -209,8 +211,7 @@ bool SubscribeResponseMethod::parseParams(XMLNavigator& nav) {
 }
 
 bool SubscribeResponseMethod::serializeResults(std::string& out) const {
-  return id_ != nullptr && writeParam(out, *id_) &&
-         writeParam(out, XmlRpcValueBool(confirmed_)) &&
+  return id_ != nullptr && writeParam(out, *id_) && writeParam(out, XmlRpcValueBool(confirmed_)) &&
          writeParam(out, XmlRpcValueInt(errorCode_));
 }
 

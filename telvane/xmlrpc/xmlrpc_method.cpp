@@ -251,6 +251,10 @@ void FaultResponseMethod::dispatch(SessionCallbacks& callbacks) {
   callbacks.onRequestFailed(idNumber(), code->value(), std::string(faultString()));
 }
 
+bool FaultResponseMethod::parseParams(XMLNavigator& nav) {
+  return takesPlainResult_ && XmlRpcResponseMethod::parseParams(nav);
+}
+
 bool FaultResponseMethod::parseFault(XMLNavigator& nav) {
   std::unique_ptr<XmlRpcValue> value = readValue(nav);
   if (value == nullptr || value->type() != kXmlRpcStruct || !value->parse(nav)) return false;

@@ -166,7 +166,10 @@ class XmlRpcResponseMethod : public XmlRpcMethod {
 // A response carrying a fault struct with "faultCode" (int) and "faultString" (string).
 class FaultResponseMethod : public XmlRpcResponseMethod {
  public:
-  explicit FaultResponseMethod(int type) : XmlRpcResponseMethod(type, true) {}
+  // `takesPlainResult`: whether a plain string result also reads as this object (a fault
+  // without content, as the base parseParams reads it).
+  explicit FaultResponseMethod(int type, bool takesPlainResult = true)
+      : XmlRpcResponseMethod(type, true), takesPlainResult_(takesPlainResult) {}
 
   // "<methodResponse>", "<fault>", the fault struct, "</methodResponse>\r\n\r\n"; false while
   // there is no fault.
@@ -175,6 +178,8 @@ class FaultResponseMethod : public XmlRpcResponseMethod {
   void dispatch(SessionCallbacks& callbacks) override;
   // After the "fault" start tag: one value that must be a struct.
   bool parseFault(XMLNavigator& nav) override;
+  // The base's plain string result, when this fault takes one.
+  bool parseParams(XMLNavigator& nav) override;
 
   // Sets the members "faultCode" and "faultString" (replacing members of those names).
   void setFault(std::int32_t code, std::string_view text);
@@ -185,6 +190,7 @@ class FaultResponseMethod : public XmlRpcResponseMethod {
 
  private:
   std::unique_ptr<XmlRpcValueStruct> fault_;
+  bool takesPlainResult_;
 };
 
 // Appends one "<param>\r\n", the value's text, "</param>\r\n" block (for response subclasses

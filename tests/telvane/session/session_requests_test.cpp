@@ -147,6 +147,23 @@ TEST_F(SessionRequestsTest, UnparseableAnswerLeavesTheRequestToTimeOut) {
   EXPECT_EQ(session_.state(), SessionState::kLoggedIn);
 }
 
+// A subscription answer without its error code is not taken as some other answer: it times out.
+TEST_F(SessionRequestsTest, ShortSubscriptionAnswerTimesOut) {
+  login(1);
+  const CallId sub = session_.SubscribeToPresence("101");
+  ASSERT_NE(sub, 0u);
+  ASSERT_TRUE(peer_.nextMessage());
+  peer_.write(
+      "<?xml version=\"1.0\"?>\r\n<methodResponse>\r\n<params>\r\n<param>\r\n<value><string>" +
+      formatId(sub) +
+      "</string></value>\r\n</param>\r\n<param>\r\n<value><boolean>1</boolean></value>\r\n"
+      "</param>\r\n</params>\r\n</methodResponse>\r\n\r\n");
+  ASSERT_TRUE(owner_.waitForCount(1, 3s));
+  EXPECT_EQ(owner_.all<RequestFailedNotification>(),
+            (std::vector<RequestFailedNotification>{{formatId(sub), 100, "Request timeout"}}));
+  EXPECT_TRUE(owner_.all<SubscriptionConfirmedNotification>().empty());
+}
+
 TEST_F(SessionRequestsTest, RemoteCloseFailsEveryRequestInOrderThenDisconnects) {
   login();
   ASSERT_TRUE(session_.CloseCall(1));
