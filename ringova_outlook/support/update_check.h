@@ -18,6 +18,7 @@
 #include "platform/registry/registry.h"
 #include "platform/shell/shell.h"
 #include "ringova_outlook/support/ftp_client.h"
+#include "ringova_outlook/support/installed_version.h"
 #include "ringova_outlook/support/internet_errors.h"
 #include "ringova_outlook/support/log_file.h"
 #include "ringova_outlook/support/support_windows.h"
@@ -34,10 +35,6 @@ inline constexpr std::string_view kUpdateFolderName = "RingovaUpdate";
 inline constexpr std::string_view kUpdateConfFile = "ringova.conf";
 inline constexpr std::string_view kUpdateInstaller = "ringova_setup.exe";
 inline constexpr std::string_view kInternetAgent = "vb wininet";
-// Where the installation writes its version ("DisplayVersion").
-inline constexpr std::string_view kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ringova AddIn_is1";
-inline constexpr std::string_view kDisplayVersion = "DisplayVersion";
 
 // What a check works with; everything must outlive the UpdateCheck.
 struct UpdateCheckContext {

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "platform/registry/registry.h"
-#include "tools/install/install_data.h"
+#include "ringova_outlook/support/installed_version.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -11,8 +11,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   platform::Registry store{std::filesystem::path(argv[1])};
-  if (!store.setString(telvane::tools::kUninstallKey, telvane::tools::kDisplayVersionValue,
-                       argv[2])) {
+  if (!store.setString(ringova::kUninstallKey, ringova::kDisplayVersion, argv[2])) {
     std::cerr << "telvane-install-registry: cannot write " << argv[1] << '\n';
     return 1;
   }
