@@ -4,6 +4,20 @@
 namespace ringova::testing {
 namespace {
 
+// Stand-ins for the parts that are not there yet: they record what the window asks of them.
+struct RecordingButtons final : ButtonModes {
+  void ChangeButtonsState(ButtonMode mode) override { modes.push_back(mode); }
+  std::vector<ButtonMode> modes;
+};
+struct RecordingIncoming final : IncomingCalls {
+  bool HasRecords() const override { return records; }
+  void DropAll() override { ++drops, records = false; }
+  void CloseWindows() override { ++closes; }
+  bool records = false;
+  int drops = 0;
+  int closes = 0;
+};
+
 class ConnectionTest : public WindowFixture {
  protected:
   // The settings of a user who connected before, loaded at start-up.
@@ -185,8 +199,15 @@ TEST_F(ConnectionTest, ALostSessionReconnectsAfterTheWholeWaitInMinuteSteps) {
   storeAccount();
   store("TimeReconnect", "150");
   fMain& w = startUp();
+  RecordingButtons buttons;
+  RecordingIncoming incoming;
+  incoming.records = true;
+  w.SetButtonModes(&buttons);
+  w.SetIncomingCalls(&incoming);
   w.Connect(false);
   ASSERT_TRUE(w.PbxConnected);
+  EXPECT_EQ(incoming.drops, 1);  // offers of the old session are gone
+  EXPECT_EQ(buttons.modes, std::vector<ButtonMode>{ButtonMode::DisableClose});
   w.Legs().CallFailed = true;
   w.Legs().FailurePromptStarted = true;
   w.Legs().Leg1 = {"77", 2};
@@ -199,6 +220,8 @@ TEST_F(ConnectionTest, ALostSessionReconnectsAfterTheWholeWaitInMinuteSteps) {
   EXPECT_EQ(w.Legs().Leg1.CallID, "0");
   EXPECT_EQ(w.Legs().Leg1.State, kLegIdle);
   EXPECT_TRUE(w.txtServAddr.enabled());
+  EXPECT_EQ(incoming.closes, 1);
+  EXPECT_EQ(buttons.modes.back(), ButtonMode::DisableAllButtons);
   ASSERT_TRUE(w.ReconnectTimerRunning(1));
 
   std::vector<int> intervals{w.TimerRec.interval()};
@@ -219,6 +242,8 @@ TEST_F(ConnectionTest, ALostSessionReconnectsAfterTheWholeWaitInMinuteSteps) {
   EXPECT_EQ(sim_->counters().connections, 2u);
   EXPECT_EQ(received("sauthenticate").size(), 2u);
   EXPECT_FALSE(w.ReconnectTimerRunning(1));
+  w.SetButtonModes(nullptr);
+  w.SetIncomingCalls(nullptr);
 }
 
 TEST_F(ConnectionTest, TheButtonStopsARunningReconnectTimerFirst) {

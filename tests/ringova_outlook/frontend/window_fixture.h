@@ -49,11 +49,6 @@ class WindowFixture : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (std::getenv("DUMP_TRACE")) {
-      for (auto& l : trace_) std::printf("%s\n", l.c_str());
-      for (auto& l : log_) std::printf("LOG %s\n", l.c_str());
-      for (auto& l : driver_.failures()) std::printf("DRIVER %s\n", l.c_str());
-    }
     window_.reset();
     sim_.reset();
     if (module_) dlclose(module_);
