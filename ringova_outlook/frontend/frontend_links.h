@@ -10,18 +10,13 @@ class Form;
 
 namespace ringova {
 
-// The shared mode of every Make and Close button.
+// The shared mode of every Make and Close button; the Outlook integration applies it through the
+// same ToolbarState the contact loader uses.
 enum class ButtonMode : std::int16_t {
   DisableAllButtons = 0,
   DisableClose = 1,  // idle: Make on, Close off
   DisableMake = 2,   // a call runs: Make off, Close on
   DisableMenuAndButtons = 3,
-};
-
-class ButtonModes {
- public:
-  virtual ~ButtonModes() = default;
-  virtual void ChangeButtonsState(ButtonMode mode) = 0;
 };
 
 // The incoming calls announced to the user.

@@ -201,7 +201,7 @@ void fMain::Message(const std::string& text) {
 }
 
 void fMain::ChangeButtons(ButtonMode mode) {
-  if (button_modes_) button_modes_->ChangeButtonsState(mode);
+  if (button_modes_) button_modes_->ChangeButtonsState(static_cast<std::int16_t>(mode));
 }
 
 bool fMain::HasActiveExplorer() const {

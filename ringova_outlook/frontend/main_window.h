@@ -17,6 +17,7 @@
 #include "platform/shell/shell.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
+#include "ringova_outlook/contacts/toolbar_state.h"
 #include "ringova_outlook/dialing/dialing_log.h"
 #include "ringova_outlook/dialing/location_country.h"
 #include "ringova_outlook/frontend/addin_settings.h"
@@ -54,7 +55,7 @@ class fMain final : public platform::ui::Form {
 
   // Links to the other parts; null unlinks. Each must outlive the window or be unlinked.
   void SetOutlook(platform::outlook::Application* outlook) { outlook_ = outlook; }
-  void SetButtonModes(ButtonModes* modes) { button_modes_ = modes; }
+  void SetButtonModes(ToolbarState* modes) { button_modes_ = modes; }
   void SetIncomingCalls(IncomingCalls* calls) { incoming_ = calls; }
   void SetUpdateCheck(UpdateCheck* check) { update_check_ = check; }
   void SetContactLoading(ContactLoading* contacts) { contacts_ = contacts; }
@@ -170,7 +171,7 @@ class fMain final : public platform::ui::Form {
   CallLegs legs_;
   ReconnectSteps reconnect_;
   platform::outlook::Application* outlook_ = nullptr;
-  ButtonModes* button_modes_ = nullptr;
+  ToolbarState* button_modes_ = nullptr;
   IncomingCalls* incoming_ = nullptr;
   UpdateCheck* update_check_ = nullptr;
   ContactLoading* contacts_ = nullptr;

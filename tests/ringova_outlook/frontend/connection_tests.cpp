@@ -1,13 +1,15 @@
 // The connection half of fMain against the real control and the PBX simulator.
+#include "ringova_outlook/contacts/folder_selection.h"
 #include "tests/ringova_outlook/frontend/window_fixture.h"
 
 namespace ringova::testing {
 namespace {
 
 // Stand-ins for the parts that are not there yet: they record what the window asks of them.
-struct RecordingButtons final : ButtonModes {
-  void ChangeButtonsState(ButtonMode mode) override { modes.push_back(mode); }
-  std::vector<ButtonMode> modes;
+struct RecordingButtons final : ToolbarState {
+  int16_t ButtonMode() const override { return modes.empty() ? 0 : modes.back(); }
+  void ChangeButtonsState(int16_t mode) override { modes.push_back(mode); }
+  std::vector<int16_t> modes;
 };
 struct RecordingIncoming final : IncomingCalls {
   bool HasRecords() const override { return records; }
@@ -206,8 +208,8 @@ TEST_F(ConnectionTest, ALostSessionReconnectsAfterTheWholeWaitInMinuteSteps) {
   w.SetIncomingCalls(&incoming);
   w.Connect(false);
   ASSERT_TRUE(w.PbxConnected);
-  EXPECT_EQ(incoming.drops, 1);  // offers of the old session are gone
-  EXPECT_EQ(buttons.modes, std::vector<ButtonMode>{ButtonMode::DisableClose});
+  EXPECT_EQ(incoming.drops, 1);                       // offers of the old session are gone
+  EXPECT_EQ(buttons.modes, std::vector<int16_t>{1});  // DisableClose
   w.Legs().CallFailed = true;
   w.Legs().FailurePromptStarted = true;
   w.Legs().Leg1 = {"77", 2};
@@ -221,7 +223,7 @@ TEST_F(ConnectionTest, ALostSessionReconnectsAfterTheWholeWaitInMinuteSteps) {
   EXPECT_EQ(w.Legs().Leg1.State, kLegIdle);
   EXPECT_TRUE(w.txtServAddr.enabled());
   EXPECT_EQ(incoming.closes, 1);
-  EXPECT_EQ(buttons.modes.back(), ButtonMode::DisableAllButtons);
+  EXPECT_EQ(buttons.modes.back(), 0);  // DisableAllButtons
   ASSERT_TRUE(w.ReconnectTimerRunning(1));
 
   std::vector<int> intervals{w.TimerRec.interval()};
@@ -354,6 +356,60 @@ TEST_F(ConnectionTest, ShutdownSavesTheSessionStateAndDisconnects) {
   EXPECT_EQ(stored("ServPort"), std::to_string(sim_->port()));
   EXPECT_TRUE(sim_->waitUntil([](const auto& c) { return c.openConnections == 0; }));
   EXPECT_FALSE(w.ReconnectTimerRunning(1));
+}
+
+TEST_F(ConnectionTest, ConnectLoadsAllContactsBeforeSubscribingAndApplyKeepsThem) {
+  fMain& w = connectedWindow();
+  ASSERT_TRUE(w.PbxConnected);
+  EXPECT_EQ(directory_->RecordCount(), 1);
+  auto loaded = [&] { return std::count(log_.begin(), log_.end(), "Loaded 1 contacts"); };
+  EXPECT_EQ(loaded(), 1);
+  auto at = [&](const std::string& line) {
+    return std::find(log_.begin(), log_.end(), line) - log_.begin();
+  };
+  EXPECT_LT(at("Loaded 1 contacts"), at("Request for HandledIncoming Ext: 201 Succeeded"));
+
+  // All contacts chosen again while they are loaded: no reload, the subscription untouched.
+  w.show();
+  w.timeout.setText("5");
+  ASSERT_TRUE(driver_.click(w.btnApply));
+  EXPECT_EQ(loaded(), 1);
+  EXPECT_TRUE(w.HandledIncoming);
+  EXPECT_TRUE(receivedCount("incomingcallhandling", 1));
+}
+
+TEST_F(ConnectionTest, SelectedFoldersLoadWithoutTheWindowWhenAskedNotToShowIt) {
+  startSimulator();
+  storeAccount();
+  store("FillContacts", "False");
+  store("DontShowOnStartup", "True");
+  store("SelectedContactFolders", contacts_->FolderPath() + "%20");
+  fMain& w = startUp();
+  EXPECT_TRUE(w.Settings().LoadSelectedFolders);
+  w.Connect(false);
+  ASSERT_TRUE(w.PbxConnected);
+  EXPECT_EQ(directory_->RecordCount(), 1);
+  EXPECT_EQ(toolkit_.findForm("fFolders"), nullptr);
+}
+
+TEST_F(ConnectionTest, TheFolderSelectionOpensAtConnectWithTheStoredChoiceTicked) {
+  startSimulator();
+  storeAccount();
+  store("FillContacts", "False");
+  store("SelectedContactFolders", contacts_->FolderPath() + "%20");
+  bool ticked = false;
+  driver_.expect("fFolders", [&](platform::ui::Form& form) {
+    auto& folders = static_cast<FolderSelectionWindow&>(form);
+    ticked = folders.lstContactFolders.count() == 1 && folders.lstContactFolders.checked(0);
+    driver_.click(folders.btnOK);
+  });
+  fMain& w = startUp();
+  w.Connect(false);
+  ASSERT_TRUE(w.PbxConnected);
+  EXPECT_TRUE(ticked);
+  EXPECT_EQ(driver_.pendingAnswers(), 0);
+  EXPECT_EQ(directory_->RecordCount(), 1);
+  EXPECT_TRUE(w.HandledIncoming);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "platform/ui/message_loop.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_driver.h"
+#include "ringova_outlook/frontend/contact_link.h"
 #include "ringova_outlook/frontend/main_window.h"
 #include "ringova_outlook/support/log_file.h"
 #include "tests/platform/com/registry_env.h"
@@ -44,11 +45,15 @@ class WindowFixture : public ::testing::Test {
     ASSERT_NE(registerServer, nullptr);
     ASSERT_EQ(registerServer(), platform::S_OK);
     store_ = outlook_.GetNamespace("MAPI")->AddStore("Store");
+    contacts_ = store_->Folders().Add("Contacts", platform::outlook::olContactItem);
+    addContact("Carol Jones", "301");
     explorer_ = outlook_.Explorers().Add(store_);
     explorer_->Display();
   }
 
   void TearDown() override {
+    loading_.reset();
+    directory_.reset();
     window_.reset();
     sim_.reset();
     if (module_) dlclose(module_);
@@ -95,6 +100,15 @@ class WindowFixture : public ::testing::Test {
                            .timeLocale = "C"};
     window_ = std::make_unique<fMain>(std::move(context));
     window_->SetOutlook(&outlook_);
+    contactSettings_ =
+        std::make_unique<RecordContactSettings>(window_->Settings(), window_->AllContactsMode);
+    directory_ = std::make_unique<ContactDirectory>(
+        ContactDirectory::Context{toolkit_, shell_, *contactSettings_,
+                                  [this](std::string_view line) { log_.emplace_back(line); },
+                                  PrefixesOf(window_->Location()), nullptr});
+    directory_->SetOutlook(&outlook_);
+    loading_ = std::make_unique<DirectoryContactLoading>(*directory_);
+    window_->SetContactLoading(loading_.get());
     return *window_;
   }
   fMain& startUp() {
@@ -102,6 +116,13 @@ class WindowFixture : public ::testing::Test {
     w.RestoreSettings();
     w.StartupDone = true;
     return w;
+  }
+
+  void addContact(const std::string& name, const std::string& phone) {
+    auto item = contacts_->Items().Add(platform::outlook::olContactItem);
+    item->SetProperty("FullName", name);
+    item->SetProperty("BusinessTelephoneNumber", phone);
+    item->Save();
   }
 
   // Runs the UI loop until `done` holds, at most `limit` of real time.
@@ -154,12 +175,16 @@ class WindowFixture : public ::testing::Test {
   platform::shell::RecordingShell shell_;
   platform::outlook::Application outlook_;
   platform::outlook::Folder* store_ = nullptr;
+  platform::outlook::Folder* contacts_ = nullptr;
   platform::outlook::Explorer* explorer_ = nullptr;
   std::time_t wallClock_ = 1781000000;  // a fixed local time for the login timestamp
   std::vector<std::string> log_;
   std::unique_ptr<telvane::tools::PbxSimulator> sim_;
   std::mutex traceMutex_;
   std::vector<std::string> trace_;
+  std::unique_ptr<RecordContactSettings> contactSettings_;
+  std::unique_ptr<ContactDirectory> directory_;
+  std::unique_ptr<DirectoryContactLoading> loading_;
   std::unique_ptr<fMain> window_;
 };
 
