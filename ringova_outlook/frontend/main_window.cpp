@@ -179,6 +179,7 @@ void fMain::OnQueryUnload(bool& cancel, UnloadMode mode) {
   if (mode != UnloadMode::CloseBox) return;
   // The window lives as long as the add-in: the close box only hides it.
   RestoreFields();
+  UpdateCancelCaption();
   hide();
   cancel = true;
 }
