@@ -126,6 +126,10 @@ Registry::~Registry() = default;
 Registry::Registry(Registry&&) noexcept = default;
 Registry& Registry::operator=(Registry&&) noexcept = default;
 
+bool Registry::readable() const {
+  return cache_->read(file_) != nullptr;
+}
+
 bool Registry::keyExists(std::string_view key) const {
   auto root = cache_->read(file_);
   return root && findNode(*root, key) != nullptr;

@@ -67,6 +67,9 @@ class Registry {
   explicit Registry(RegistryHive hive) : Registry(registryFile(hive)) {}
 
   const std::filesystem::path& file() const { return file_; }
+  // False when the store exists but cannot be read or parsed (reads then see nothing and writes
+  // fail); a missing store is readable and empty.
+  bool readable() const;
 
   // Keys. A key path must have non-empty components without control characters.
   bool keyExists(std::string_view key) const;

@@ -14,7 +14,8 @@ bool IsDigit(char c) {
   return std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-// The decimal number text begins with, after leading blanks: sign, digits, fraction, exponent.
+}  // namespace
+
 double LeadingNumber(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -39,8 +40,6 @@ double LeadingNumber(std::string_view text) {
   std::string number(text.substr(start, mantissaEnd - start));
   return std::strtod(number.c_str(), nullptr);
 }
-
-}  // namespace
 
 std::optional<int> DiscardStart(std::string_view discarded) {
   double value = LeadingNumber(discarded) + 1;

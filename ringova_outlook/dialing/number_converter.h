@@ -11,6 +11,10 @@
 
 namespace ringova {
 
+// The decimal number a text begins with, after leading blanks (sign, digits, fraction, exponent);
+// 0 when it begins with none. How a typed number field reads.
+double LeadingNumber(std::string_view text);
+
 // The 1-based character position a rule's Discarded text keeps the number from: the number the
 // text begins with (0 when it begins with none) plus 1, rounded half to even. Nothing when that
 // is below 1 or not representable.
