@@ -125,6 +125,39 @@ class CallFixture : public WindowFixture {
     }
     return out;
   }
+  // What the simulator heard about an offered call, in order: "remote" (taken under remote
+  // control), "accept", "decline", "redirect" (the offer's answers), "transfercall", "closecall".
+  std::vector<std::string> answersFor(telvane::CallId call) {
+    std::vector<std::string> out;
+    const std::string id = "\"" + telvane::formatId(call) + "\"";
+    for (const std::string& line : inbound({id})) {
+      if (line.find("\"name\":\"action\"") != std::string::npos) {
+        for (const char* action : {"accept", "decline", "redirect"}) {
+          if (line.find(std::string("{\"type\":\"string\",\"value\":\"") + action + "\"}") ==
+              std::string::npos)
+            continue;
+          const bool remote = line.find(
+                                  "\"remotecontrol\",\"value\":{\"type\":\"boolean\","
+                                  "\"value\":true}") != std::string::npos;
+          out.push_back(remote ? "remote" : action);
+        }
+      }
+      for (const char* method : {"transfercall", "closecall"}) {
+        if (line.find(std::string("CallProcessingService.") + method + "\"") != std::string::npos)
+          out.push_back(method);
+      }
+    }
+    return out;
+  }
+  void addContact(const std::string& name, const std::string& business, const std::string& mobile) {
+    auto item = contacts_->Items().Add(platform::outlook::olContactItem);
+    item->SetProperty("FullName", name);
+    if (!business.empty()) item->SetProperty("BusinessTelephoneNumber", business);
+    if (!mobile.empty()) item->SetProperty("MobileTelephoneNumber", mobile);
+    item->Save();
+  }
+  using WindowFixture::addContact;
+
   void dumpTrace() {
     std::lock_guard lock(traceMutex_);
     for (const std::string& line : trace_) std::printf("%s\n", line.c_str());

@@ -1,0 +1,1 @@
+#include "tests/ringova_outlook/incoming/arriving_fixture.h"
