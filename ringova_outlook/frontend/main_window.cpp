@@ -160,6 +160,7 @@ void fMain::OnLoad() {
   text_cancel_ = Res(146);
   text_close_ = Res(117);
   text_call_canceled_ = Res(138);
+  text_not_connected_ = Res(144);
   cmdConnect.setCaption(text_activate_);
   btnCancel.setCaption(text_close_);
   TimerRec.setTimerEnabled(false);
@@ -183,6 +184,7 @@ void fMain::OnQueryUnload(bool& cancel, UnloadMode mode) {
   if (mode != UnloadMode::CloseBox) return;
   // The window lives as long as the add-in: the close box only hides it.
   RestoreFields();
+  UpdateCancelCaption();
   hide();
   cancel = true;
 }

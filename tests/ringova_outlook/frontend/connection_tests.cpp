@@ -148,8 +148,18 @@ TEST_F(ConnectionTest, AWrongPasswordShowsTheMessageOnlyWhenTheUserAsked) {
   storeAccount("wrong");
   fMain& w = startUp();
   w.show();
+  bool enabledDuringBox = false;
+  auto pointerDuringBox = platform::ui::MousePointer::Default;
+  shell_.onMessageBox = [&](const auto&) {
+    enabledDuringBox = w.enabled();
+    pointerDuringBox = w.mousePointer();
+  };
   ASSERT_TRUE(driver_.click(w.cmdConnect));
+  shell_.onMessageBox = nullptr;
   EXPECT_FALSE(w.PbxConnected);
+  EXPECT_TRUE(enabledDuringBox);
+  EXPECT_EQ(pointerDuringBox, platform::ui::MousePointer::Hourglass);
+  EXPECT_EQ(w.mousePointer(), platform::ui::MousePointer::Arrow);
   ASSERT_EQ(shell_.messageBoxes().size(), 1u);
   EXPECT_EQ(shell_.messageBoxes()[0].text,
             "The connection is not established. Check connection's settings");
@@ -164,21 +174,45 @@ TEST_F(ConnectionTest, AWrongPasswordShowsTheMessageOnlyWhenTheUserAsked) {
   EXPECT_TRUE(w.ReconnectTimerRunning(1));
 }
 
-TEST_F(ConnectionTest, AnUnreachablePbxWithoutAWindowShowsNothingAndWaitsForNothing) {
+TEST_F(ConnectionTest, AnUnreachablePbxIsReportedOnlyWhileOutlookHasAWindow) {
   startSimulator();
   storeAccount();
   const std::uint16_t port = sim_->port();
   sim_.reset();  // nothing listens there now
   store("ServPort", std::to_string(port));
   fMain& w = startUp();
+  w.Connect(true);
+  EXPECT_EQ(shell_.messageBoxes().size(), 1u);
+  EXPECT_FALSE(w.ReconnectTimerRunning(1));
+  w.Connect(false);
+  EXPECT_TRUE(w.ReconnectTimerRunning(1));
+  w.StopTimer(1);
+
   explorer_->Close();
   ASSERT_EQ(outlook_.ActiveExplorer(), nullptr);
   w.Connect(true);
   w.Connect(false);
   EXPECT_FALSE(w.PbxConnected);
-  EXPECT_TRUE(shell_.messageBoxes().empty());
+  EXPECT_EQ(shell_.messageBoxes().size(), 1u);
   EXPECT_FALSE(w.ReconnectTimerRunning(1));
-  EXPECT_TRUE(logged("Failed to connect to 127.0.0.1"));
+  EXPECT_EQ(std::count(log_.begin(), log_.end(), "Failed to connect to 127.0.0.1"), 4);
+}
+
+TEST_F(ConnectionTest, WithoutARegisteredControlEveryConnectFailsQuietly) {
+  startSimulator();
+  storeAccount();
+  auto unregister =
+      reinterpret_cast<platform::DllUnregisterServerFn>(dlsym(module_, "DllUnregisterServer"));
+  ASSERT_EQ(unregister(), platform::S_OK);
+  fMain& w = startUp();
+  EXPECT_FALSE(w.Telvane().exists());
+  EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [](const std::string& line) {
+    return line.rfind("Telvane control TELVANE.TelvaneCtrl.1 cannot be created", 0) == 0;
+  }));
+  w.Connect(true);
+  EXPECT_FALSE(w.PbxConnected);
+  EXPECT_EQ(shell_.messageBoxes().size(), 1u);
+  EXPECT_EQ(sim_->counters().connections, 0u);
 }
 
 TEST_F(ConnectionTest, AMissingFieldStopsTheButtonWithTheFocusOnIt) {
