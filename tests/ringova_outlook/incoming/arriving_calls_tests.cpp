@@ -93,6 +93,7 @@ TEST_F(ArrivingCallsTest, TheCallerHangingUpClosesTheWindowWithoutAnAnswer) {
     EXPECT_TRUE(logged("OnClosed - " + telvane::formatId(call)));
     EXPECT_TRUE(logged("ServArrivedCall:  " + telvane::formatId(call) + " - None finished."));
     EXPECT_EQ(shell_.trayIcons().size(), 0u);
+    ASSERT_TRUE(settled(call, 1));
     EXPECT_EQ(answersFor(call), Answers{"remote"});
   }
 }

@@ -50,6 +50,8 @@ TEST_F(ArrivingTest, AKnownCallerShowsTheContactAndTheStoredNumber) {
   EXPECT_TRUE(logged("OnCallArrived: CID - " + telvane::formatId(call) +
                      ", From   sip:+49301234567@pbx.example, To  pbx:201"));
   EXPECT_TRUE(logged("RemoteAcceptCall - " + telvane::formatId(call)));
+  // The window may be up before the simulator has read the answer.
+  ASSERT_TRUE(runUntil([&] { return !answersFor(call).empty(); }));
   EXPECT_EQ(answersFor(call), Answers{"remote"});
 }
 
@@ -75,6 +77,8 @@ TEST_F(ArrivingTest, TheCloseBoxIsRefusedAndTheTrayIconBringsTheWindowBack) {
   shell_.trayIcons().mouse(win->TrayIcon(), platform::shell::tray::RightButtonDoubleClick);
   EXPECT_EQ(win->windowState(), platform::ui::WindowState::Normal);
   EXPECT_EQ(shell_.broughtToFront(), std::vector<std::string>{"fIncoming"});
+  // The window may be up before the simulator has read the answer.
+  ASSERT_TRUE(runUntil([&] { return !answersFor(call).empty(); }));
   EXPECT_EQ(answersFor(call), Answers{"remote"});
 }
 
