@@ -99,7 +99,7 @@ bool LinuxShell::deleteTrayIcon(TrayIconId id) {
 
 bool LinuxShell::openAddress(const std::string& address) {
   const char* opener = std::getenv("TELVANE_OPENER");
-  return openWithOpener(opener && *opener ? opener : "xdg-open", address);
+  return startWithOpener(opener && *opener ? opener : "xdg-open", address);
 }
 
 std::optional<std::string> LinuxShell::fileDialog(const FileDialogRequest& request) {

@@ -5,7 +5,8 @@
 //   renderer that draws the add-in's forms draws them, and the test driver can answer them.
 // - Notification-area icons are kept in a table for a renderer (there is no tray of our own).
 // - Beep writes the terminal bell to stderr when it is a terminal.
-// - Addresses open with xdg-open (or the program named by $TELVANE_OPENER).
+// - Addresses open with xdg-open (or the program named by $TELVANE_OPENER), started without waiting
+//   for it.
 #include "platform/shell/shell.h"
 #include "platform/ui/toolkit.h"
 

@@ -35,6 +35,7 @@ class SupportWindows {
   // The settings window owns the question window and is hidden before the log
   // options window opens after a failure and when the log is mailed.
   void SetSettingsWindow(platform::ui::Form* settings);
+  platform::ui::Form* SettingsWindow() const { return settings_; }
   void SetOutlook(platform::outlook::Application* outlook);
 
   NoteWindow& Note() { return *note_; }

@@ -60,6 +60,36 @@ TEST(OpenAddress, RefusesOptionLikeAddressesAndReportsFailures) {
   EXPECT_EQ(runProgram({}), -1);
 }
 
+// Waits (bounded) for a file a started program writes.
+bool waitForFile(const std::filesystem::path& p) {
+  for (int i = 0; i < 500 && !std::filesystem::exists(p); ++i) ::usleep(10000);
+  return std::filesystem::exists(p);
+}
+
+TEST(OpenAddress, StartReturnsWhileTheOpenerStillRuns) {
+  TempFolder temp;
+  const auto script = temp.path() / "opener";
+  const auto go = temp.path() / "go";
+  const auto done = temp.path() / "done";
+  // Stays until the test lets it go (10 s at most), then writes its argument.
+  std::ofstream(script)
+      << "#!/bin/sh\ni=0\nwhile [ ! -e '" << go.string()
+      << "' ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done\nprintf '%s' \"$1\" > '"
+      << done.string() << "'\n";
+  ::chmod(script.c_str(), 0755);
+
+  ASSERT_TRUE(startWithOpener(script.string(), "ftp://127.0.0.1/a b;c"));
+  EXPECT_FALSE(std::filesystem::exists(done));  // returned while the opener waits
+  std::ofstream(go) << "";
+  ASSERT_TRUE(waitForFile(done));
+  EXPECT_EQ(readFile(done), "ftp://127.0.0.1/a b;c");
+
+  EXPECT_FALSE(startWithOpener(script.string(), "-x"));
+  EXPECT_FALSE(startWithOpener("/nonexistent/opener", "http://127.0.0.1/"));
+  EXPECT_FALSE(startProgram({"no-such-program-in-path"}));
+  EXPECT_FALSE(startProgram({}));
+}
+
 class LinuxShellTest : public ::testing::Test {
  protected:
   ui::ManualClock clock;
@@ -74,6 +104,11 @@ TEST_F(LinuxShellTest, OpenAddressUsesTheConfiguredOpener) {
   ::setenv("TELVANE_OPENER", opener.script.c_str(), 1);
   EXPECT_TRUE(shell.openAddress("http://127.0.0.1/update"));
   ::unsetenv("TELVANE_OPENER");
+  // Started, not waited for: the file appears when the opener has run.
+  ASSERT_TRUE(waitForFile(opener.out));
+  for (int i = 0; i < 500 && readFile(opener.out) != "1\nhttp://127.0.0.1/update"; ++i) {
+    ::usleep(10000);
+  }
   EXPECT_EQ(readFile(opener.out), "1\nhttp://127.0.0.1/update");
 }
 
