@@ -5,13 +5,13 @@
 namespace ringova {
 
 // The settings window's Apply starts the check through its link.
-class AddinParts::UpdateLink final : public UpdateCheck {
+class AddinParts::UpdateLink final : public UpdateCheckLink {
  public:
-  explicit UpdateLink(AddinUpdateCheck& check) : check_(check) {}
+  explicit UpdateLink(UpdateCheck& check) : check_(check) {}
   void CheckAppVersion() override { check_.CheckAppVersion(); }
 
  private:
-  AddinUpdateCheck& check_;
+  UpdateCheck& check_;
 };
 
 AddinParts::AddinParts(const platform::outlook::HostServices& host,
@@ -32,7 +32,14 @@ AddinParts::AddinParts(const platform::outlook::HostServices& host,
   directory_ = std::make_unique<ContactDirectory>(AddinContactDirectoryContext(
       host.toolkit, host.shell, *contact_settings_, main_->Location()));
   loading_ = std::make_unique<DirectoryContactLoading>(*directory_);
-  update_ = std::make_unique<AddinUpdateCheck>(host.shell, *support_, host.machine, outlook);
+  update_ = std::make_unique<UpdateCheck>(UpdateCheckContext{.log = AddinLog(),
+                                                             .shell = host.shell,
+                                                             .windows = *support_,
+                                                             .machine = host.machine,
+                                                             .outlook = outlook,
+                                                             .server = std::nullopt,
+                                                             .timeouts = {},
+                                                             .own_version = OwnAddinVersion()});
   update_link_ = std::make_unique<UpdateLink>(*update_);
 
   main_->SetContactLoading(loading_.get());

@@ -10,8 +10,8 @@
 #include "ringova_outlook/frontend/contact_link.h"
 #include "ringova_outlook/frontend/main_window.h"
 #include "ringova_outlook/outlook/about_window.h"
-#include "ringova_outlook/outlook/update_hook.h"
 #include "ringova_outlook/support/support_windows.h"
+#include "ringova_outlook/support/update_check.h"
 
 namespace ringova {
 
@@ -42,7 +42,7 @@ class AddinParts {
   std::unique_ptr<RecordContactSettings> contact_settings_;
   std::unique_ptr<ContactDirectory> directory_;
   std::unique_ptr<DirectoryContactLoading> loading_;
-  std::unique_ptr<AddinUpdateCheck> update_;
+  std::unique_ptr<UpdateCheck> update_;
   std::unique_ptr<UpdateLink> update_link_;
   std::unique_ptr<AboutWindow> about_;
 };

@@ -19,6 +19,9 @@ constexpr const char* kClsid = "{5C3A9E21-7B64-4D0F-9A82-3E1B6C4F0D57}";
 constexpr const char* kTypeName = "Ringova_Outlook.Connect";
 
 std::atomic<int> live_objects{0};
+// Once an add-in object was made the module stays: the libraries it started (fonts, the
+// Internet client) keep state that does not survive their unloading.
+std::atomic<bool> used{false};
 
 class ModuleConnect final : public ringova::Connect {
  public:
@@ -29,6 +32,7 @@ class ModuleConnect final : public ringova::Connect {
 class ConnectFactory final : public platform::ClassFactory {
  public:
   std::unique_ptr<platform::AutomationObject> createInstance() override {
+    used = true;
     return std::make_unique<ModuleConnect>();
   }
 };
@@ -86,7 +90,7 @@ HResult DllGetClassObject(const char* clsid, const char* iid, void** out) {
 }
 
 HResult DllCanUnloadNow() {
-  return live_objects.load() == 0 ? platform::S_OK : platform::S_FALSE;
+  return live_objects.load() == 0 && !used.load() ? platform::S_OK : platform::S_FALSE;
 }
 
 }  // extern "C"

@@ -32,14 +32,12 @@ int16_t MatchRecord(const PhoneRecordTable& records, std::initializer_list<std::
 }  // namespace
 
 std::string FirstAddressee(std::string_view to) {
-  std::string text = Clean(to);
-  text = text.substr(0, text.find(';'));
-  text = std::string(ol::TrimBlanks(text));
-  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
-    text = text.substr(1, text.size() - 2);
-  }
+  std::string_view text = to.substr(0, to.find(';'));
   text = text.substr(0, text.find('('));
-  return std::string(ol::TrimBlanks(text));
+  text = ol::TrimBlanks(text);
+  if (!text.empty() && text.front() == '\'') text.remove_prefix(1);
+  if (!text.empty() && text.back() == '\'') text.remove_suffix(1);
+  return Clean(text);
 }
 
 int16_t RecordForItem(const ol::Item& item, const PhoneRecordTable& records,

@@ -21,8 +21,9 @@ class PhoneRecordTable;
 int16_t RecordForItem(const platform::outlook::Item& item, const PhoneRecordTable& records,
                       const platform::outlook::Recipient& current_user);
 
-// The first addressee of a "To" field: before the first ";", without one pair of enclosing "'",
-// before the first "(", trimmed and in lower case.
+// The first addressee of a "To" field: before the first ";" and the first "(", trimmed, without
+// a leading and a trailing "'", in lower case ("'Dave Brown' (dave@x.com); Ann" gives
+// "dave brown").
 std::string FirstAddressee(std::string_view to);
 
 }  // namespace ringova
