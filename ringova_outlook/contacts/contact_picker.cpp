@@ -13,6 +13,7 @@ constexpr int kContactNameText = 119;
 constexpr int kPhoneNumbersText = 120;
 constexpr int kStartCallText = 121;
 constexpr int kCloseText = 117;
+const std::string kNothingPicked = "0";
 }  // namespace
 
 ContactPicker::ContactPicker(ContactDirectory& directory)
@@ -61,13 +62,13 @@ ContactPicker::ContactPicker(ContactDirectory& directory)
     hide();
   };
   btnCancel.onClick = [this] {
-    picked_number_ = "0";
+    picked_number_ = kNothingPicked;
     hide();
   };
 }
 
 std::string ContactPicker::Pick(int16_t record, ui::Form* owner) {
-  picked_number_ = "0";
+  picked_number_ = kNothingPicked;
   load();
   Preselect(record);
   show(ui::ShowMode::Modal, owner);

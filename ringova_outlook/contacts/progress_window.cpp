@@ -68,7 +68,7 @@ void ProgressWindow::Start(std::string_view title, int16_t total) {
   ProgressBar1.setRange(0, model_.Total());
   ProgressBar1.setValue(0);
   setCaption("Ringova  -  " + std::string(title));
-  lblTotal.setCaption("/" + std::to_string(model_.Total()));
+  lblTotal.setCaption(std::string("/").append(std::to_string(model_.Total())));
   lblCurrent.setCaption("0");
   if (ToolbarState* toolbar = directory_.Toolbar()) {
     saved_mode_ = toolbar->ButtonMode();

@@ -108,8 +108,7 @@ void fMain::Connect(bool guiRequest) {
     setEnabled(true);
     if (HasActiveExplorer()) {
       if (guiRequest) {
-        Message(text_not_connected_.empty() ? "The connection is not established"
-                                            : text_not_connected_);
+        Message(text_not_connected_);
       } else if (s.Reconnect) {
         StartTimer(kReconnectTimer);
       }

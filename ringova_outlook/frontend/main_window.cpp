@@ -157,6 +157,7 @@ void fMain::OnLoad() {
   text_cancel_ = Res(146);
   text_close_ = Res(117);
   text_call_canceled_ = Res(138);
+  text_not_connected_ = Res(144);
   cmdConnect.setCaption(text_activate_);
   btnCancel.setCaption(text_close_);
   TimerRec.setTimerEnabled(false);

@@ -174,21 +174,28 @@ TEST_F(ConnectionTest, AWrongPasswordShowsTheMessageOnlyWhenTheUserAsked) {
   EXPECT_TRUE(w.ReconnectTimerRunning(1));
 }
 
-TEST_F(ConnectionTest, AnUnreachablePbxWithoutAWindowShowsNothingAndWaitsForNothing) {
+TEST_F(ConnectionTest, AnUnreachablePbxIsReportedOnlyWhileOutlookHasAWindow) {
   startSimulator();
   storeAccount();
   const std::uint16_t port = sim_->port();
   sim_.reset();  // nothing listens there now
   store("ServPort", std::to_string(port));
   fMain& w = startUp();
+  w.Connect(true);
+  EXPECT_EQ(shell_.messageBoxes().size(), 1u);
+  EXPECT_FALSE(w.ReconnectTimerRunning(1));
+  w.Connect(false);
+  EXPECT_TRUE(w.ReconnectTimerRunning(1));
+  w.StopTimer(1);
+
   explorer_->Close();
   ASSERT_EQ(outlook_.ActiveExplorer(), nullptr);
   w.Connect(true);
   w.Connect(false);
   EXPECT_FALSE(w.PbxConnected);
-  EXPECT_TRUE(shell_.messageBoxes().empty());
+  EXPECT_EQ(shell_.messageBoxes().size(), 1u);
   EXPECT_FALSE(w.ReconnectTimerRunning(1));
-  EXPECT_TRUE(logged("Failed to connect to 127.0.0.1"));
+  EXPECT_EQ(std::count(log_.begin(), log_.end(), "Failed to connect to 127.0.0.1"), 4);
 }
 
 TEST_F(ConnectionTest, WithoutARegisteredControlEveryConnectFailsQuietly) {
