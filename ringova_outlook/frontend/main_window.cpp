@@ -3,6 +3,7 @@
 #include "platform/outlook/application.h"
 #include "ringova_outlook/dialing/addin_dialing.h"
 #include "ringova_outlook/dialing/dialing_editor.h"
+#include "ringova_outlook/frontend/call_flow.h"
 #include "ringova_outlook/resources/string_table.h"
 #include "ringova_outlook/support/apply_ui_font.h"
 #include "ringova_outlook/support/support_windows.h"
@@ -100,6 +101,8 @@ fMain::fMain(Context context)
   btnCancel.setCancel(true);
   Layout();
   WireEvents();
+  calls_ = std::make_unique<CallFlow>(*this);
+  incoming_ = calls_.get();
 }
 
 fMain::~fMain() {
@@ -174,6 +177,7 @@ void fMain::OnLoad() {
     std::string id, list;
     if (a.size() >= 2 && a[0].toText(id) && a[1].toText(list)) ExtListArrived(id, list);
   });
+  calls_->AdviseEvents();
 }
 
 void fMain::OnQueryUnload(bool& cancel, UnloadMode mode) {

@@ -34,6 +34,7 @@ class Application;
 namespace ringova {
 
 class SupportWindows;
+class CallFlow;
 
 inline constexpr std::int32_t kLoginTimeout = 20;  // seconds, for SConnect
 inline constexpr int kReconnectTimer = 1;          // the only timer kind StartTimer knows
@@ -88,6 +89,8 @@ class fMain final : public platform::ui::Form {
   // ---- the control and the call legs (the call flow works on both)
   TelvaneClient& Telvane() { return telvane_; }
   CallLegs& Legs() { return legs_; }
+  // The call flow: Make and Close, the control's call events, the incoming call windows.
+  CallFlow& Calls() { return *calls_; }
 
   // Window texts, from the string table.
   const std::string& TextCallCanceled() const { return text_call_canceled_; }
@@ -128,6 +131,7 @@ class fMain final : public platform::ui::Form {
   platform::ui::TimerControl& TimerRec;
 
  private:
+  friend class CallFlow;  // the window's log, shell, toolkit, button modes and contact picker
   void Layout();
   void WireEvents();
   void OnLoad();
@@ -185,6 +189,7 @@ class fMain final : public platform::ui::Form {
   std::string text_call_canceled_;
   std::string text_not_connected_;
 
+  std::unique_ptr<CallFlow> calls_;
   TelvaneClient telvane_;  // last: the control goes before anything its events touch
 };
 

@@ -1,0 +1,583 @@
+#include "ringova_outlook/frontend/call_flow.h"
+
+#include "platform/outlook/text_util.h"
+#include "ringova_outlook/contacts/contact_directory.h"
+#include "ringova_outlook/dialing/addin_dialing.h"
+#include "ringova_outlook/frontend/main_window.h"
+#include "ringova_outlook/resources/string_table.h"
+#include "ringova_outlook/support/apply_ui_font.h"
+#include "ringova_outlook/support/support_windows.h"
+
+namespace ringova {
+
+using platform::Variant;
+using platform::outlook::TrimBlanks;
+using Args = std::vector<Variant>;
+
+namespace {
+
+constexpr int kCallCanceledText = 138;
+constexpr int kActiveCallText = 175;
+constexpr int kMakeCallText = 118;
+constexpr int kCloseText = 117;
+constexpr int kCancelText = 146;
+constexpr std::string_view kCallCanceledLog = "The call is canceled ";
+constexpr std::string_view kAboutForm = "fAbout";
+
+// The windows an arriving call takes the place of (the contact picker is dismissed apart).
+constexpr std::string_view kFormsHiddenOnArrival[] = {kAboutForm, "fDialing", "fLogFile"};
+
+std::string Res(int id) {
+  return std::string(LoadResString(id));
+}
+
+// Error codes of a failing call: the text for the log, and whether the code is logged at once.
+struct ErrorEntry {
+  int16_t code;
+  std::string_view text;
+  bool loggedAtOnce;  // codes without a user text log their name at once
+};
+constexpr ErrorEntry kErrors[] = {
+    {0, "Line Busy", false},
+    {1, "User not found", false},
+    {2, "Temporary unavailable", false},
+    {3, "Media not supported", true},
+    {4, "Inappropriate command", true},
+    {5, "Generic error", true},
+};
+
+constexpr std::string_view kActionNames[] = {"None", "Accept", "Reject", "Forward"};
+
+bool Is(const CallLeg& leg, const std::string& callID) {
+  return leg.CallID != "0" && leg.CallID == callID;
+}
+
+}  // namespace
+
+CallFlow::CallFlow(fMain& main) : main_(main), play_timer_(main.context_.toolkit.loop()) {
+  play_timer_.setInterval(kPlayPauseMs);
+  play_timer_.onTimer = [this] { PlayTick(); };
+}
+
+CallFlow::~CallFlow() {
+  *alive_ = false;
+  retired_.clear();
+  windows_.clear();
+}
+
+void CallFlow::AdviseEvents() {
+  TelvaneClient& t = main_.Telvane();
+  t.Advise("CallStateChanged", [this](const Args& a) {
+    std::string id;
+    int16_t state = 0;
+    if (a.size() >= 2 && a[0].toText(id) && a[1].toI2(state)) CallStateChanged(id, state);
+  });
+  t.Advise("MessagePlayed", [this](const Args& a) {
+    std::string id;
+    if (!a.empty() && a[0].toText(id)) MessagePlayed(id);
+  });
+  t.Advise("ErrorOccured", [this](const Args& a) {
+    std::string id;
+    int16_t code = 0;
+    if (a.size() >= 2 && a[0].toText(id) && a[1].toI2(code)) ErrorOccured(id, code);
+  });
+  t.Advise("RequestFailed", [this](const Args& a) {
+    std::string id, text;
+    int32_t code = 0;
+    if (a.size() >= 3 && a[0].toText(id) && a[1].toI4(code) && a[2].toText(text)) {
+      RequestFailed(id, code, text);
+    }
+  });
+  t.Advise("CallArrived", [this](const Args& a) {
+    std::string id, caller, callee, orig;
+    if (a.size() >= 4 && a[0].toText(id) && a[1].toText(caller) && a[2].toText(callee) &&
+        a[3].toText(orig)) {
+      CallArrived(id, caller, callee, orig);
+    }
+  });
+}
+
+// ---- outgoing
+
+void CallFlow::MakeCall() {
+  Log("Press 'Make' button");
+  CallLegs& legs = main_.Legs();
+  if (legs.Leg1.State != kLegIdle) {
+    if (ShowNote(Res(kActiveCallText), Res(kMakeCallText), Res(kCloseText), Res(kCancelText))) {
+      CloseCalls();
+    }
+    return;
+  }
+  if (main_.visible()) main_.hide();
+  const std::string number(TrimBlanks(selected_ ? selected_->GetSelectedItems() : std::string()));
+  if (number.empty()) return;
+  Destination = PrepareDialNumber(number);
+  if (Destination.empty()) return;
+  ChangeButtons(ButtonMode::DisableMake);
+  Log("MakeCall: to  '" + number + "' =>> " + Destination);
+  CreateCalls();
+}
+
+void CallFlow::CloseCurrentCall() {
+  Log("Press 'Close' button");
+  if (main_.Legs().Leg1.State != kLegIdle) CloseCalls();
+}
+
+void CallFlow::CreateCalls() {
+  CallLegs& legs = main_.Legs();
+  legs.Leg1.CallID = "0";
+  legs.Leg2.CallID = "0";
+  std::string user = Destination;
+  if (size_t colon = user.find(':'); colon != std::string::npos) user = user.substr(colon + 1);
+  if (size_t at = user.find('@'); at != std::string::npos) user.resize(at);
+  Log("Destination username: " + user);
+
+  const std::string own = "pbx:" + main_.Settings().UserName;
+  legs.Leg1.CallID = main_.UseCallForward ? CreateCall("system", own, "Ringova")
+                                          : CreateCallCID("system", own, "Ringova", user);
+  const bool failed = legs.Leg1.CallID == "0";
+  Log("CreateCall: " + (failed ? std::string(kCallCanceledLog) : legs.Leg1.CallID));
+  if (!failed) return;
+  legs.ResetCallState();
+  Message(Res(kCallCanceledText));
+  ChangeButtons(ButtonMode::DisableClose);
+}
+
+void CallFlow::CloseCalls() {
+  ChangeButtons(ButtonMode::DisableClose);
+  CallLegs& legs = main_.Legs();
+  if (legs.Leg1.CallID == "0") return;
+  CloseCall(legs.Leg1.CallID);
+  if (legs.Leg2.CallID != "0") CloseCall(legs.Leg2.CallID);
+  play_timer_.setEnabled(false);
+  legs.ResetCallState();
+}
+
+void CallFlow::SetLegState(const std::string& callID, int16_t state) {
+  CallLegs& legs = main_.Legs();
+  if (Is(legs.Leg1, callID)) {
+    legs.Leg1.State = state;
+  } else if (Is(legs.Leg2, callID)) {
+    legs.Leg2.State = state;
+  }
+}
+
+void CallFlow::CallStateChanged(const std::string& callID, int16_t state) {
+  switch (state) {
+    case 0:
+      SetLegState(callID, 0);
+      if (Is(main_.Legs().Leg1, callID)) ChangeButtons(ButtonMode::DisableMake);
+      break;
+    case 1:
+    case 4:
+      SetLegState(callID, state);
+      break;
+    case 2:
+      OnConfirmed(callID);
+      break;
+    case 3:
+      OnClosed(callID);
+      break;
+    default:
+      break;  // 5: nothing; 6 and above came as ErrorOccured first
+  }
+}
+
+void CallFlow::SecondLegFailed() {
+  CallLegs& legs = main_.Legs();
+  if (!legs.PromptPlaying) {
+    play_timer_.setEnabled(false);
+    PlayMessage(legs.Leg1.CallID, std::string(kUserNotFound), 1);
+    legs.FailurePromptStarted = true;
+  }
+  legs.CallFailed = true;
+}
+
+void CallFlow::OnConfirmed(const std::string& callID) {
+  Log("OnConfirmed: " + callID);
+  CallLegs& legs = main_.Legs();
+  if (Is(legs.Leg1, callID)) {
+    if (legs.Leg1.State == 2) return;
+    legs.Leg1.State = 2;
+    if (!main_.UseCallForward) {
+      legs.Leg2.CallID =
+          CreateCallCID("system", "tel:" + Destination, main_.OwnDisplayName, main_.OwnAuthUser);
+      if (legs.Leg2.CallID != "0") {
+        PlayMessage(legs.Leg1.CallID, std::string(kAutoCallWait), 1);
+        legs.PromptPlaying = true;
+        return;
+      }
+      SecondLegFailed();
+      Message(Res(kCallCanceledText));
+      return;
+    }
+    if (TransferCall(legs.Leg1.CallID, Destination)) {
+      Log("TransferCall - " + callID + " to " + Destination);
+      ChangeButtons(ButtonMode::DisableAllButtons);
+      return;
+    }
+    ChangeButtons(ButtonMode::DisableClose);
+    Log("TransferCall - " + callID + " to " + Destination + "is not success");
+    CloseCall(legs.Leg1.CallID);
+    legs.ResetCallState();
+    Message(Res(kCallCanceledText));
+    return;
+  }
+  if (Is(legs.Leg2, callID)) {
+    if (legs.PromptPlaying) {
+      PlayMessage(legs.Leg1.CallID, "", 0);
+      legs.PromptPlaying = false;
+    }
+    play_timer_.setEnabled(false);
+    legs.Leg2.State = 2;
+    if (JoinCalls(legs.Leg1.CallID, legs.Leg2.CallID)) return;
+    CloseCall(legs.Leg1.CallID);
+    CloseCall(legs.Leg2.CallID);
+    legs.ResetCallState();
+    Message(Res(kCallCanceledText));
+    return;
+  }
+  const int16_t index = GetArrivedPage(callID);
+  if (index < 0 || records_[index].Answered) return;
+  records_[index].Answered = true;
+  PlayMessage(callID, std::string(kFadingHope), 1);
+}
+
+void CallFlow::OnClosed(const std::string& callID) {
+  Log("OnClosed - " + callID);
+  CallLegs& legs = main_.Legs();
+  if (Is(legs.Leg1, callID)) {
+    if (legs.Leg1.State != 4 && legs.Leg2.State != kLegIdle) CloseCall(legs.Leg2.CallID);
+    // Also in the pause between two prompts: a late tick must not play into the next call.
+    play_timer_.setEnabled(false);
+    legs.ResetCallState();
+    ChangeButtons(ButtonMode::DisableClose);
+    return;
+  }
+  if (Is(legs.Leg2, callID)) {
+    if (legs.Leg1.State == 4) legs.ResetCallState();
+    ChangeButtons(ButtonMode::DisableClose);
+    return;
+  }
+  UnloadVisibleWindow(GetArrivedPage(callID));
+  DeleteClosedCall(callID);
+}
+
+void CallFlow::MessagePlayed(const std::string& callID) {
+  CallLegs& legs = main_.Legs();
+  if (!Is(legs.Leg1, callID)) {
+    const int16_t index = GetArrivedPage(callID);
+    if (index >= 0) windows_[index]->StartReplay();
+    return;
+  }
+  if (!legs.CallFailed) {
+    legs.PromptPlaying = false;
+    // A prompt that ended just as the destination answered must not start the loop again.
+    if (legs.Leg1.State == 2 && legs.Leg2.State != 2) play_timer_.setEnabled(true);
+  } else if (legs.FailurePromptStarted) {
+    CloseCall(legs.Leg1.CallID);
+    legs.ResetCallState();
+    ChangeButtons(ButtonMode::DisableClose);
+  } else {
+    legs.FailurePromptStarted = true;
+    PlayMessage(legs.Leg1.CallID, std::string(kUserNotFound), 1);
+  }
+}
+
+void CallFlow::PlayTick() {
+  play_timer_.setEnabled(false);
+  CallLegs& legs = main_.Legs();
+  if (legs.Leg1.State != 2 || legs.Leg2.State == 2 || legs.CallFailed) return;
+  PlayMessage(legs.Leg1.CallID, std::string(kAutoCallWait), 1);
+  legs.PromptPlaying = true;
+}
+
+void CallFlow::ErrorOccured(const std::string& callID, int16_t errorCode) {
+  std::string text;
+  for (const ErrorEntry& e : kErrors) {
+    if (e.code != errorCode) continue;
+    if (e.loggedAtOnce) {
+      Log("ErrorOccured => " + std::string(e.text));
+    } else {
+      text = e.text;
+    }
+  }
+  CallLegs& legs = main_.Legs();
+  if (Is(legs.Leg1, callID)) {
+    if (legs.Leg2.State != kLegIdle) CloseCall(legs.Leg2.CallID);
+    play_timer_.setEnabled(false);
+    legs.ResetCallState();
+    ChangeButtons(ButtonMode::DisableClose);
+    return;
+  }
+  if (Is(legs.Leg2, callID)) {
+    if (legs.Leg1.State == 2) {
+      SecondLegFailed();
+      Log("ErrorOccured => " + text);
+      return;
+    }
+    CloseCall(legs.Leg1.CallID);
+    legs.ResetCallState();
+    ChangeButtons(ButtonMode::DisableClose);
+    return;
+  }
+  UnloadVisibleWindow(GetArrivedPage(callID));
+  DeleteClosedCall(callID);
+}
+
+void CallFlow::RequestFailed(const std::string& callID, int32_t, const std::string& failureString) {
+  Log("->RequestFailed: " + failureString + " - " + callID);
+  if (callID == "0") return;
+  UnloadVisibleWindow(GetArrivedPage(callID));
+  DeleteClosedCall(callID);
+}
+
+// ---- arriving calls
+
+void CallFlow::CallArrived(const std::string& callID, const std::string& caller,
+                           const std::string& callee, const std::string& origCallID) {
+  if (origCallID != "0") {
+    AcceptCall(callID, false);
+    return;
+  }
+  Log("OnCallArrived: CID - " + callID + ", From   " + caller + ", To  " + callee);
+  // The index is taken and counted at once: the loop runs below, and a call arriving meanwhile
+  // must not get the same one.
+  const auto index = static_cast<int16_t>(records_.size());
+  records_.push_back({callID, callee, false});
+  windows_.push_back(std::make_unique<IncomingWindow>(
+      IncomingWindow::Context{main_.context_.toolkit, main_.context_.shell, *this, directory_,
+                              [this](std::string_view line) { Log(std::string(line)); },
+                              [](platform::ui::Form& f) { ApplyUIFont(f); }, nullptr}));
+  AcceptCall(callID, true);
+  Log("RemoteAcceptCall - " + callID);
+  main_.context_.toolkit.loop().doEvents();
+  HideWindowsForArrival();
+  // The caller may have hung up while the loop ran: its entry is finished then, and no window
+  // is to ask the user about a call that is gone.
+  if (index >= Count() || records_[index].CallID != callID) return;
+  windows_[index]->LoadData(index, caller);
+}
+
+void CallFlow::HideWindowsForArrival() {
+  for (platform::ui::Form* form : main_.context_.toolkit.forms()) {
+    for (std::string_view name : kFormsHiddenOnArrival) {
+      if (form->name() == name && form->visible()) form->hide();
+    }
+  }
+  if (main_.visible()) main_.hide();
+  if (main_.contacts_) main_.contacts_->DismissContactPicker();
+}
+
+IncomingWindow* CallFlow::Window(int16_t index) const {
+  return index >= 0 && index < Count() ? windows_[index].get() : nullptr;
+}
+
+int16_t CallFlow::GetArrivedPage(const std::string& callID) const {
+  if (callID.empty()) return -1;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    if (records_[i].CallID == callID) return static_cast<int16_t>(i);
+  }
+  return -1;
+}
+
+void CallFlow::UnloadVisibleWindow(int16_t index) {
+  IncomingWindow* window = Window(index);
+  if (window && window->visible()) window->unload(platform::ui::UnloadMode::Code);
+}
+
+std::string CallFlow::CallIdOf(int16_t index) const {
+  return index >= 0 && index < Count() ? records_[index].CallID : std::string();
+}
+
+void CallFlow::SetTarget(int16_t index, std::string target) {
+  if (index >= 0 && index < Count()) records_[index].Target = std::move(target);
+}
+
+int CallFlow::TimeIncoming() const {
+  return main_.Settings().TimeIncoming;
+}
+
+void CallFlow::ServArrivedCall(int16_t index, int16_t action) {
+  // A finished entry (the call ended while its window was up) has nothing left to decide.
+  if (index < 0 || index >= Count() || records_[index].CallID.empty()) return;
+  const IncomingCallRecord record = records_[index];
+  if (action != kActionNone) PlayMessage(record.CallID, "", 0);
+  switch (action) {
+    case kActionAccept:
+      AcceptToOwnExtension(record);
+      break;
+    case kActionReject:
+      if (record.Answered) {
+        CloseCall(record.CallID);
+      } else {
+        RejectCall(record.CallID);
+      }
+      break;
+    case kActionForward:
+      if (!record.Answered) {
+        ForwardCall(record.CallID, record.Target);
+      } else if (record.Target == main_.txtUserName.text()) {
+        AcceptToOwnExtension(record);
+      } else {
+        TransferCall(record.CallID, record.Target);
+      }
+      break;
+    default:
+      break;
+  }
+  const std::string_view name =
+      action >= 0 && action <= kActionForward ? kActionNames[action] : kActionNames[0];
+  Log("ServArrivedCall:  " + record.CallID + " - " + std::string(name) + " finished.");
+  StopArrived(index);
+}
+
+void CallFlow::StopArrived(int16_t index) {
+  IncomingCallRecord& record = records_[index];
+  Log("StopArrived: " + record.CallID);
+  record = IncomingCallRecord{};
+  IncomingCallInServ();
+}
+
+void CallFlow::AcceptToOwnExtension(const IncomingCallRecord& record) {
+  if (record.Answered) {
+    Log("TransferCall - " + record.CallID);
+    TransferCall(record.CallID, "pbx:" + main_.Settings().UserName);
+  } else {
+    AcceptCall(record.CallID, false);
+  }
+}
+
+void CallFlow::DeleteClosedCall(const std::string& callID) {
+  const int16_t index = GetArrivedPage(callID);
+  if (index < 0) return;
+  records_[index].CallID.clear();
+  IncomingCallInServ();
+}
+
+bool CallFlow::IncomingCallInServ() {
+  if (records_.empty()) return false;
+  for (const IncomingCallRecord& record : records_) {
+    if (record.CallID.empty()) continue;
+    Log("IncomingCallInServ: Wait - " + record.CallID);
+    return true;
+  }
+  ForgetWindows();
+  records_.clear();
+  Log("IncomingCallInServ: Reset");
+  return false;
+}
+
+void CallFlow::DropAll() {
+  ForgetWindows();
+  records_.clear();
+}
+
+void CallFlow::CloseWindows() {
+  // Each close hands its decision over, which may empty the tables: walk a copy.
+  std::vector<IncomingWindow*> open;
+  for (const auto& window : windows_) open.push_back(window.get());
+  for (IncomingWindow* window : open) {
+    if (window->visible()) window->unload(platform::ui::UnloadMode::Code);
+  }
+}
+
+void CallFlow::ForgetWindows() {
+  for (auto& window : windows_) retired_.push_back(std::move(window));
+  windows_.clear();
+  if (retired_.empty()) return;
+  main_.context_.toolkit.loop().post([this, alive = std::weak_ptr<bool>(alive_)] {
+    if (alive.lock()) retired_.clear();
+  });
+}
+
+// ---- shared
+
+void CallFlow::Message(const std::string& text) {
+  if (main_.visible()) main_.hide();
+  if (platform::ui::Form* about = main_.context_.toolkit.findForm(kAboutForm)) {
+    if (about->visible()) about->hide();
+  }
+  main_.context_.shell.messageBox(text, "Ringova");
+}
+
+void CallFlow::ChangeButtons(ButtonMode mode) {
+  main_.ChangeButtons(mode);
+}
+
+void CallFlow::Log(const std::string& line) const {
+  main_.Log(line);
+}
+
+// ---- the control
+
+namespace {
+
+bool ResultBool(platform::HResult hr, const Variant& result) {
+  bool ok = false;
+  return hr == platform::S_OK && result.toBool(ok) && ok;
+}
+
+std::string ResultId(platform::HResult hr, const Variant& result) {
+  std::string id;
+  if (hr != platform::S_OK || !result.toText(id) || id.empty()) return "0";
+  return id;
+}
+
+}  // namespace
+
+std::string CallFlow::CreateCall(const std::string& from, const std::string& to,
+                                 const std::string& displayName) {
+  Variant r;
+  platform::HResult hr = main_.Telvane().Invoke("CreateCall", {from, to, displayName}, r);
+  return ResultId(hr, r);
+}
+
+std::string CallFlow::CreateCallCID(const std::string& from, const std::string& to,
+                                    const std::string& displayName, const std::string& username) {
+  Variant r;
+  platform::HResult hr =
+      main_.Telvane().Invoke("CreateCallCID", {from, to, displayName, username}, r);
+  return ResultId(hr, r);
+}
+
+bool CallFlow::CloseCall(const std::string& callID) {
+  Variant r;
+  return ResultBool(main_.Telvane().Invoke("CloseCall", {callID}, r), r);
+}
+
+bool CallFlow::TransferCall(const std::string& callID, const std::string& to) {
+  Variant r;
+  return ResultBool(main_.Telvane().Invoke("TransferCall", {callID, to}, r), r);
+}
+
+bool CallFlow::JoinCalls(const std::string& callID, const std::string& other) {
+  Variant r;
+  return ResultBool(main_.Telvane().Invoke("JoinCalls", {callID, other}, r), r);
+}
+
+bool CallFlow::AcceptCall(const std::string& callID, bool remoteControl) {
+  Variant r;
+  return ResultBool(main_.Telvane().Invoke(
+                        "AcceptCall", {callID, std::string(), std::string(), remoteControl}, r),
+                    r);
+}
+
+bool CallFlow::RejectCall(const std::string& callID) {
+  Variant r;
+  return ResultBool(main_.Telvane().Invoke("RejectCall", {callID}, r), r);
+}
+
+bool CallFlow::ForwardCall(const std::string& callID, const std::string& target) {
+  Variant r;
+  return ResultBool(
+      main_.Telvane().Invoke("ForwardCall", {callID, target, std::string(), std::string()}, r), r);
+}
+
+void CallFlow::PlayMessage(const std::string& callId, const std::string& fileName,
+                           int16_t playCount) {
+  Variant r;
+  main_.Telvane().Invoke("PlayMessage", {callId, fileName, playCount}, r);
+}
+
+}  // namespace ringova

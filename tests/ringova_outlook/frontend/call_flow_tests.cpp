@@ -1,0 +1,191 @@
+// Make and Close against the real control and the simulator: both join modes, the waiting
+// prompt loop, failing destinations, the user hanging up, Make during a call.
+#include "tests/ringova_outlook/frontend/call_fixture.h"
+
+namespace ringova::testing {
+namespace {
+
+using Methods = std::vector<std::string>;
+using Modes = std::vector<int16_t>;
+
+class CallFlowTest : public CallFixture {
+ protected:
+  // Make with the number, until the PBX rings the own phone; the first leg's id.
+  std::string make(fMain& w, const std::string& number) {
+    number_.number = number;
+    w.Calls().MakeCall();
+    EXPECT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 1; }));
+    return w.Legs().Leg1.CallID;
+  }
+  // The user answers the own phone; in join mode the second leg's id.
+  std::string answerOwnPhone(fMain& w, const std::string& leg1) {
+    EXPECT_TRUE(sim_->sendState(telvane::parseId(leg1), 2));
+    EXPECT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 2 || w.Legs().Leg1.CallID == "0"; }));
+    if (w.UseCallForward) return "0";
+    EXPECT_TRUE(waitInbound({"playmessage", leg1}, 1));
+    return w.Legs().Leg2.CallID;
+  }
+  bool idle(fMain& w) { return w.Legs().Leg1.CallID == "0" && w.Legs().Leg1.State == kLegIdle; }
+};
+
+TEST_F(CallFlowTest, TransferModeRingsTheOwnPhoneThenHandsTheCallToTheDestination) {
+  fMain& w = connected("Sim-5.1.25-PBX");
+  ASSERT_TRUE(w.UseCallForward);
+  const std::string leg1 = make(w, "  0171 555  ");
+  ASSERT_NE(leg1, "0");
+  EXPECT_TRUE(logged("Press 'Make' button"));
+  EXPECT_TRUE(logged("MakeCall: to  '0171 555' =>> 0171555"));
+  EXPECT_TRUE(logged("Destination username: 0171555"));
+  EXPECT_TRUE(logged("CreateCall: " + leg1));
+  EXPECT_EQ(inboundCount({"createcall", "\"system\"", "\"pbx:201\"", "\"Ringova\"}]"}), 1u);
+
+  answerOwnPhone(w, leg1);
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+  EXPECT_EQ(methodsFor(leg1), (Methods{"createcall", "transfercall"}));
+  EXPECT_EQ(inboundCount({"transfercall", leg1, "\"tel:0171555\""}), 1u);
+  EXPECT_TRUE(logged("OnConfirmed: " + leg1));
+  EXPECT_TRUE(logged("TransferCall - " + leg1 + " to 0171555"));
+  EXPECT_TRUE(logged("OnClosed - " + leg1));
+  // Connected, Make, own phone dialled, handed over, closed.
+  EXPECT_EQ(modes_.modes, (Modes{1, 2, 2, 0, 1}));
+  EXPECT_EQ(shell_.messageBoxes().size(), 0u);
+}
+
+TEST_F(CallFlowTest, JoinModeCallsTheDestinationWithTheOwnIdentityAndRepeatsTheWaitingPrompt) {
+  fMain& w = connected();
+  ASSERT_FALSE(w.UseCallForward);
+  const std::string leg1 = make(w, "sip:bob@pbx.example");
+  EXPECT_TRUE(logged("Destination username: bob"));
+  // The first leg carries the destination's user name.
+  EXPECT_EQ(inboundCount({"createcall", "\"pbx:201\"", "\"Ringova\"", "\"bob\""}), 1u);
+
+  const std::string leg2 = answerOwnPhone(w, leg1);
+  ASSERT_NE(leg2, "0");
+  EXPECT_EQ(inboundCount({"createcall", leg2, "\"system\"", "\"tel:sip:bob@pbx.example\"",
+                          "\"Ann Smith\"", "\"ann\""}),
+            1u);
+  EXPECT_TRUE(w.Legs().PromptPlaying);
+
+  // The prompt ends; 3 s later it starts again, and so on until the destination answers.
+  for (std::size_t round = 1; round <= 3; ++round) {
+    ASSERT_TRUE(endPrompt([&] { return w.Calls().PlayTimerRunning(); }));
+    advance(std::chrono::milliseconds(2999));
+    EXPECT_EQ(inboundCount({"playmessage", leg1, "autocallwait.wav"}), round);
+    advance(std::chrono::milliseconds(1));
+    EXPECT_TRUE(waitInbound({"playmessage", leg1, "autocallwait.wav"}, round + 1));
+  }
+  ASSERT_TRUE(sim_->sendState(telvane::parseId(leg2), 2));
+  ASSERT_TRUE(waitInbound({"joincalls"}, 1));
+  EXPECT_EQ(inboundCount({"joincalls", "[{\"type\":\"string\",\"value\":\"" + leg1 +
+                                           "\"},{\"type\":\"string\",\"value\":\"" + leg2 + "\"}"}),
+            1u);
+  EXPECT_FALSE(w.Calls().PlayTimerRunning());
+  EXPECT_EQ(methodsFor(leg1),
+            (Methods{"createcall", "autocallwait.wav", "autocallwait.wav", "autocallwait.wav",
+                     "autocallwait.wav", "stop", "joincalls"}));
+  // A prompt report that was on its way when the destination answered starts no new loop.
+  w.Calls().MessagePlayed(leg1);
+  EXPECT_FALSE(w.Calls().PlayTimerRunning());
+
+  // A repeated confirmation creates no third leg.
+  ASSERT_TRUE(sim_->sendState(telvane::parseId(leg1), 2));
+  ASSERT_TRUE(
+      runUntil([&] { return std::count(log_.begin(), log_.end(), "OnConfirmed: " + leg1) == 2; }));
+
+  w.Calls().CloseCurrentCall();
+  EXPECT_TRUE(logged("Press 'Close' button"));
+  ASSERT_TRUE(runUntil([&] { return logged("OnClosed - " + leg2); }));
+  EXPECT_TRUE(idle(w));
+  EXPECT_EQ(inboundCount({"closecall", leg1}), 1u);
+  EXPECT_EQ(inboundCount({"\"createcall\""}), 0u);
+  EXPECT_EQ(inboundCount({"createcall"}), 2u);
+  EXPECT_EQ(modes_.modes.back(), 1);
+}
+
+TEST_F(CallFlowTest, AFailingDestinationGivesTheFailurePromptOnceThenClosesTheOwnLeg) {
+  fMain& w = connected();
+  struct Case {
+    const char* number;
+    const char* logLine;
+  };
+  for (Case c :
+       {Case{"666", "ErrorOccured => Line Busy"}, Case{"777", "ErrorOccured => User not found"}}) {
+    SCOPED_TRACE(c.number);
+    const std::string leg1 = make(w, c.number);
+    answerOwnPhone(w, leg1);
+    ASSERT_TRUE(runUntil([&] { return w.Legs().CallFailed; }));
+    EXPECT_TRUE(logged(c.logLine));
+    // The waiting prompt plays to its end, then the failure prompt, then the leg is closed.
+    EXPECT_FALSE(w.Legs().FailurePromptStarted);
+    ASSERT_TRUE(endPrompt([&] { return w.Legs().FailurePromptStarted; }));
+    ASSERT_TRUE(waitInbound({"playmessage", leg1, "usernotfound.wav"}, 1));
+    advance(std::chrono::seconds(3));  // no waiting prompt in between
+    ASSERT_TRUE(endPrompt([&] { return idle(w); }));
+    EXPECT_EQ(methodsFor(leg1),
+              (Methods{"createcall", "autocallwait.wav", "usernotfound.wav", "closecall"}));
+    EXPECT_EQ(modes_.modes.back(), 1);
+  }
+  EXPECT_EQ(shell_.messageBoxes().size(), 0u);  // the handset tells the user, not a box
+}
+
+TEST_F(CallFlowTest, HangingUpWhileTheDestinationRingsClosesTheSecondLeg) {
+  fMain& w = connected();
+  const std::string leg1 = make(w, "555");
+  const std::string leg2 = answerOwnPhone(w, leg1);
+  ASSERT_TRUE(sim_->sendState(telvane::parseId(leg2), 1));
+  ASSERT_TRUE(sim_->sendState(telvane::parseId(leg1), 3));
+  ASSERT_TRUE(waitInbound({"closecall", leg2}, 1));
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+  EXPECT_EQ(w.Legs().Leg2.CallID, "0");
+  EXPECT_FALSE(w.Legs().PromptPlaying);
+  EXPECT_EQ(modes_.modes.back(), 1);
+  // The pause timer of the dead call does not play into the next one.
+  advance(std::chrono::seconds(3));
+  EXPECT_EQ(inboundCount({"playmessage", "autocallwait.wav"}), 1u);
+}
+
+TEST_F(CallFlowTest, MakeDuringACallAsksAndClosesOnlyWhenTheUserConfirms) {
+  fMain& w = connected();
+  const std::string leg1 = make(w, "555");
+  std::string asked;
+  driver_.expect("fNote", [&](platform::ui::Form& f) {
+    asked = support_->Note().Label1().caption() + "|" + f.caption();
+    driver_.click(support_->Note().CancelButton());
+  });
+  w.Calls().MakeCall();
+  EXPECT_EQ(asked, "There is an active call. Would you like to close it?|Ringova - Make Call ");
+  EXPECT_EQ(w.Legs().Leg1.CallID, leg1);
+
+  driver_.expect("fNote", [&](platform::ui::Form&) { driver_.click(support_->Note().OKButton()); });
+  w.Calls().MakeCall();
+  EXPECT_TRUE(idle(w));
+  EXPECT_TRUE(waitInbound({"closecall", leg1}, 1));
+  EXPECT_EQ(inboundCount({"createcall"}), 1u);
+  EXPECT_EQ(driver_.failures().size(), 0u);
+}
+
+TEST_F(CallFlowTest, WithoutASessionMakeSaysTheCallIsCanceled) {
+  startSimulator();
+  storeAccount();
+  fMain& w = startUp();
+  w.SetButtonModes(&modes_);
+  w.Calls().SetSelectedNumber(&number_);
+  number_.number = "555";
+  w.show();
+  w.Calls().MakeCall();
+  EXPECT_TRUE(logged("CreateCall: The call is canceled "));
+  ASSERT_EQ(shell_.messageBoxes().size(), 1u);
+  EXPECT_EQ(shell_.messageBoxes()[0].text, "The call is canceled ");
+  EXPECT_EQ(shell_.messageBoxes()[0].title, "Ringova");
+  EXPECT_FALSE(w.visible());
+  EXPECT_TRUE(idle(w));
+  EXPECT_EQ(modes_.modes, (Modes{2, 1}));
+
+  // Nothing chosen: nothing happens.
+  number_.number = "  ";
+  w.Calls().MakeCall();
+  EXPECT_EQ(modes_.modes, (Modes{2, 1}));
+}
+
+}  // namespace
+}  // namespace ringova::testing
