@@ -205,7 +205,9 @@ TEST_F(ArrivingCallsTest, TwoHundredCallsWithinASecondAllEndAsDecided) {
   for (int16_t i = 0; i < kCalls; ++i) {
     chosen[i] = static_cast<Choice>(random() % kChoices);
     wasAnswered[i] = random() % 2 == 0;
-    if (wasAnswered[i]) ASSERT_TRUE(sim_->sendState(calls[i], 2));
+    if (wasAnswered[i]) {
+      ASSERT_TRUE(sim_->sendState(calls[i], 2));
+    }
   }
   ASSERT_TRUE(runUntil([&] {
     for (int16_t i = 0; i < kCalls; ++i) {
