@@ -30,10 +30,11 @@ class IncomingCalls {
   virtual void CloseWindows() = 0;
 };
 
-// The check for a newer version of the add-in (blocks while it runs).
-class UpdateCheck {
+// The check for a newer version of the add-in (blocks while it runs); the update check itself is
+// the class UpdateCheck of ringova_outlook/support.
+class UpdateCheckLink {
  public:
-  virtual ~UpdateCheck() = default;
+  virtual ~UpdateCheckLink() = default;
   virtual void CheckAppVersion() = 0;
 };
 

@@ -58,7 +58,7 @@ class fMain final : public platform::ui::Form {
   void SetOutlook(platform::outlook::Application* outlook) { outlook_ = outlook; }
   void SetButtonModes(ToolbarState* modes) { button_modes_ = modes; }
   void SetIncomingCalls(IncomingCalls* calls) { incoming_ = calls; }
-  void SetUpdateCheck(UpdateCheck* check) { update_check_ = check; }
+  void SetUpdateCheck(UpdateCheckLink* check) { update_check_ = check; }
   void SetContactLoading(ContactLoading* contacts) { contacts_ = contacts; }
   void SetSupportWindows(SupportWindows* support) { support_ = support; }
 
@@ -177,7 +177,7 @@ class fMain final : public platform::ui::Form {
   platform::outlook::Application* outlook_ = nullptr;
   ToolbarState* button_modes_ = nullptr;
   IncomingCalls* incoming_ = nullptr;
-  UpdateCheck* update_check_ = nullptr;
+  UpdateCheckLink* update_check_ = nullptr;
   ContactLoading* contacts_ = nullptr;
   SupportWindows* support_ = nullptr;
 

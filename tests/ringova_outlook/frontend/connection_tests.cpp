@@ -334,7 +334,7 @@ TEST_F(ConnectionTest, ApplySwitchesIncomingHandlingOffAndOnAtThePbx) {
 }
 
 // The update check blocks the window: incoming calls are switched off around it.
-class RecordingUpdateCheck final : public UpdateCheck {
+class RecordingUpdateCheck final : public UpdateCheckLink {
  public:
   explicit RecordingUpdateCheck(std::function<void()> during) : during_(std::move(during)) {}
   void CheckAppVersion() override { during_(); }
