@@ -36,7 +36,8 @@ def test_contents_are_the_public_files_only(prefix):
     expected = {
         "bin/telvane", "bin/telvane-wire", "bin/pbxsim",
         f"{LIBDIR}/libtelvane.so", f"{LIBDIR}/libtelvane.so.5", f"{LIBDIR}/libtelvane.so.5.1",
-        f"{LIBDIR}/libkestrix.so",
+        f"{LIBDIR}/libkestrix.so", f"{LIBDIR}/libtelvane_platform.so",
+        f"{LIBDIR}/libringova_outlook.so",
         "include/telvane/telvane_c.h", "include/telvane/telvane.hpp",
         f"{LIBDIR}/cmake/Telvane/TelvaneConfig.cmake",
         f"{LIBDIR}/cmake/Telvane/TelvaneConfigVersion.cmake",
