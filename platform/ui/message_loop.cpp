@@ -173,7 +173,8 @@ void MessageLoop::wait(const std::function<bool()>&) {
     }
     // A post after this check wakes the pump, whose wake is kept until its next wait.
     std::optional<std::chrono::steady_clock::time_point> deadline;
-    if (due && clock_.passesByItself()) deadline = std::chrono::steady_clock::now() + (*due - clock_.now());
+    if (due && clock_.passesByItself())
+      deadline = std::chrono::steady_clock::now() + (*due - clock_.now());
     pump->wait(deadline);
     lastPump_ = std::chrono::steady_clock::now();
     return;

@@ -161,10 +161,10 @@ bool QtRenderer::keyPressed(Control& c, QKeyEvent& e) {
   bool printable = !text.isEmpty() && text[0].isPrint() && code != key::Space &&
                    !(mods & (Qt::ControlModifier | Qt::AltModifier));
   // Shift+arrows select, Ctrl+keys copy and paste: the line edit does those by itself.
-  bool textKeyLeftToWidget = (c.kind() == ControlKind::TextBox || c.kind() == ControlKind::ComboBox) &&
-                             (mods & (Qt::ShiftModifier | Qt::ControlModifier)) &&
-                             (code == key::Left || code == key::Right || code == key::Home ||
-                              code == key::End);
+  bool textKeyLeftToWidget =
+      (c.kind() == ControlKind::TextBox || c.kind() == ControlKind::ComboBox) &&
+      (mods & (Qt::ShiftModifier | Qt::ControlModifier)) &&
+      (code == key::Left || code == key::Right || code == key::Home || code == key::End);
   if ((!code && !printable) || textKeyLeftToWidget) return false;
   asPerson([&] {
     if (toolkit_.activeForm() != &form) form.bringToFront();

@@ -32,8 +32,8 @@ void QtPump::wait(std::optional<std::chrono::steady_clock::time_point> deadline)
   }
   QTimer limit;
   if (deadline) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline -
-                                                             std::chrono::steady_clock::now());
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents);
       return;

@@ -90,7 +90,8 @@ void QtRenderer::forgetSubtree(const Control& c) {
     if (it->second.widget) owners_.erase(it->second.widget.data());
     bound_.erase(it);
   }
-  if (dirtySet_.erase(&c)) dirty_.erase(std::remove(dirty_.begin(), dirty_.end(), &c), dirty_.end());
+  if (dirtySet_.erase(&c))
+    dirty_.erase(std::remove(dirty_.begin(), dirty_.end(), &c), dirty_.end());
   for (const auto& child : c.children()) forgetSubtree(*child);
 }
 

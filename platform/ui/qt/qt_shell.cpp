@@ -58,7 +58,8 @@ void QtShell::syncTray() {
                     icons.mouse(id, tray::LeftButtonDoubleClick);
                     break;
                   case QSystemTrayIcon::Context:
-                    if (icons.mouse(id, tray::RightButtonDown)) icons.mouse(id, tray::RightButtonUp);
+                    if (icons.mouse(id, tray::RightButtonDown))
+                      icons.mouse(id, tray::RightButtonUp);
                     break;
                   default:
                     break;

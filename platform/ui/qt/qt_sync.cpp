@@ -192,7 +192,8 @@ void QtRenderer::syncControl(Control& c, Bound& b) {
           },
           [&](int i, const std::string& t) { combo->setItemText(i, toQt(t)); });
       for (int i = 0; i < model.count(); ++i)
-        if (combo->itemData(i).toInt() != model.itemData(i)) combo->setItemData(i, model.itemData(i));
+        if (combo->itemData(i).toInt() != model.itemData(i))
+          combo->setItemData(i, model.itemData(i));
       if (combo->currentIndex() != model.listIndex()) combo->setCurrentIndex(model.listIndex());
       if (editable) syncText(*combo->lineEdit(), model);
       break;
