@@ -15,7 +15,8 @@ class AddinParts::UpdateLink final : public UpdateCheckLink {
 };
 
 AddinParts::AddinParts(const platform::outlook::HostServices& host,
-                       platform::outlook::Application* outlook, ToolbarState& buttons)
+                       platform::outlook::Application* outlook, ToolbarState& buttons,
+                       SelectedNumber& selection)
     : host_(host) {
   support_ = std::make_unique<SupportWindows>(host.toolkit, host.shell);
   InstallSupportWindows(support_.get());
@@ -46,6 +47,8 @@ AddinParts::AddinParts(const platform::outlook::HostServices& host,
   main_->SetButtonModes(&buttons);
   main_->SetUpdateCheck(update_link_.get());
   main_->SetSupportWindows(support_.get());
+  main_->Calls().SetSelectedNumber(&selection);
+  main_->Calls().SetDirectory(directory_.get());
   directory_->SetToolbar(&buttons);
   SetOutlook(outlook);
 }
@@ -56,6 +59,8 @@ AddinParts::~AddinParts() {
   // control) after it.
   about_.reset();
   if (main_) {
+    main_->Calls().SetSelectedNumber(nullptr);
+    main_->Calls().SetDirectory(nullptr);
     main_->SetButtonModes(nullptr);
     main_->SetContactLoading(nullptr);
     main_->SetUpdateCheck(nullptr);

@@ -7,6 +7,7 @@
 #include "platform/outlook/addin.h"
 #include "ringova_outlook/contacts/contact_directory.h"
 #include "ringova_outlook/contacts/toolbar_state.h"
+#include "ringova_outlook/frontend/call_flow.h"
 #include "ringova_outlook/frontend/contact_link.h"
 #include "ringova_outlook/frontend/main_window.h"
 #include "ringova_outlook/outlook/about_window.h"
@@ -18,7 +19,7 @@ namespace ringova {
 class AddinParts {
  public:
   AddinParts(const platform::outlook::HostServices& host, platform::outlook::Application* outlook,
-             ToolbarState& buttons);
+             ToolbarState& buttons, SelectedNumber& selection);
   ~AddinParts();
   AddinParts(const AddinParts&) = delete;
   AddinParts& operator=(const AddinParts&) = delete;

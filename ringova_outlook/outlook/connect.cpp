@@ -126,7 +126,7 @@ void Connect::RunStartupComplete() {
   if (!mutex_) mutex_ = host_->shell.createNamedMutex(std::string(kMutexName));
   slots_.ClearFlags();
   inspector_flag_ = false;
-  if (!parts_) parts_ = std::make_unique<AddinParts>(*host_, shared_app_, *this);
+  if (!parts_) parts_ = std::make_unique<AddinParts>(*host_, shared_app_, *this, *this);
 
   // Watch for the first window even when there is none yet.
   outlook_explorers_ = &shared_app_->Explorers();

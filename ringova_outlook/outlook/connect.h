@@ -20,7 +20,7 @@
 #include "platform/outlook/addin.h"
 #include "platform/outlook/signal.h"
 #include "ringova_outlook/contacts/toolbar_state.h"
-#include "ringova_outlook/outlook/addin_links.h"
+#include "ringova_outlook/frontend/call_flow.h"
 #include "ringova_outlook/outlook/explorer_slots.h"
 
 namespace platform::outlook {
@@ -52,7 +52,8 @@ inline constexpr std::string_view kEnableShortcut = "Re-enable Ringova Toolbar F
 
 class Connect : public platform::AutomationObject,
                 public platform::outlook::IDTExtensibility2,
-                public ToolbarState {
+                public ToolbarState,
+                public SelectedNumber {
  public:
   Connect();
   ~Connect() override;
@@ -83,11 +84,8 @@ class Connect : public platform::AutomationObject,
   void ChangeButtonsState(int16_t mode) override;
 
   // The number the user picked for the selected contact or mail sender, trimmed and in lower
-  // case; "" when nothing was picked.
-  std::string GetSelectedItems();
-
-  // The parts the call flow brings (may stay unset).
-  void SetCallFlow(CallFlow* flow) { call_flow_ = flow; }
+  // case; "" when nothing was picked (the call flow's SelectedNumber).
+  std::string GetSelectedItems() override;
 
  private:
   // lifecycle (connect.cpp)
@@ -175,7 +173,6 @@ class Connect : public platform::AutomationObject,
 
   int16_t button_mode_ = 0;
   std::unique_ptr<platform::shell::NamedMutex> mutex_;
-  CallFlow* call_flow_ = nullptr;
 };
 
 }  // namespace ringova

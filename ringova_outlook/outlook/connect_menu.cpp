@@ -276,12 +276,10 @@ void Connect::RemoveAllMenu() {
 
 void Connect::MakeClicked(bool afterwardsDisableMake) {
   try {
-    if (call_flow_) {
-      call_flow_->MakeCall();
-      if (afterwardsDisableMake && !call_flow_->FirstLegIdle()) ChangeButtonsState(2);
-    } else {
-      GetSelectedItems();
-    }
+    if (!parts_) return;
+    fMain& main = parts_->Main();
+    main.Calls().MakeCall();
+    if (afterwardsDisableMake && main.Legs().Leg1.State != kLegIdle) ChangeButtonsState(2);
   } catch (const std::exception& e) {
     Log(std::string("MakeCall: Error - ") + e.what());
   }
@@ -289,7 +287,7 @@ void Connect::MakeClicked(bool afterwardsDisableMake) {
 
 void Connect::CloseClicked() {
   try {
-    if (call_flow_) call_flow_->CloseCurrentCall();
+    if (parts_) parts_->Main().Calls().CloseCurrentCall();
   } catch (const std::exception& e) {
     Log(std::string("CloseCurrentCall: Error - ") + e.what());
   }

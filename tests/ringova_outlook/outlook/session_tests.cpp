@@ -1,6 +1,7 @@
 // An Outlook session on the stand-ins with the add-in loaded by its ProgID: start-up, switching
 // off and on, windows, menus and buttons, whom Make calls, contacts reaching the directory, and
 // quitting while connected.
+#include "telvane/xmlrpc/call_id.h"
 #include "tests/ringova_outlook/outlook/session_fixture.h"
 
 namespace ringova::testing {
@@ -263,6 +264,93 @@ TEST_F(SessionTest, MakeOpensThePickerOnTheSelectedContactOrMailSender) {
   EXPECT_EQ(clickMake(make).name, "Dave Brown");  // the user's own mail: its first addressee
   e.Select({stranger});
   EXPECT_EQ(clickMake(make).name, "");
+  EXPECT_TRUE(driver_.failures().empty());
+}
+
+// Connected, with contacts loaded at connect: each way of pressing Make reaches the PBX with the
+// own phone first, the buttons follow the call, and Close ends it.
+TEST_F(SessionTest, SelectedContactsAndMailSendersAreCalledFromMenuToolbarAndContextMenu) {
+  startSimulator();
+  storeAccount(true);
+  auto carol = addContact("Carol Jones", "301", "carol@example.com");
+  auto dave = addContact("Dave Brown", "302", "dave@example.com");
+  auto fromDave = addMail("Dave", "DAVE@example.com", "Ann Smith");
+  auto own = addMail("Ann Smith", "ann@pbx.example", "Carol Jones");
+  ol::Explorer& e = startWithWindow();
+  ASSERT_TRUE(runUntil([&] { return toolbar(e, "Make")->Enabled(); }));
+
+  struct Way {
+    std::string what;
+    std::function<void()> select;
+    std::function<ol::CommandBarControl*()> make;
+    std::string name;
+  };
+  const Way ways[] = {
+      {"contact, toolbar",
+       [&] {
+         e.SetCurrentFolder(contacts_);
+         e.Select({carol});
+       },
+       [&] { return toolbar(e, "Make"); }, "Carol Jones"},
+      {"contact, context menu",
+       [&] {
+         e.SetCurrentFolder(contacts_);
+         e.Select({dave});
+         e.CommandBars().RaiseUpdate();
+       },
+       [&] { return e.CommandBars().Item("Context Menu")->FindControl(0, 0, "Make"); },
+       "Dave Brown"},
+      {"mail from a contact, menu",
+       [&] {
+         e.SetCurrentFolder(inbox_);
+         e.Select({fromDave});
+       },
+       [&] { return menuItem(e, "Ma&ke..."); }, "Dave Brown"},
+      {"own mail, toolbar",
+       [&] {
+         e.SetCurrentFolder(inbox_);
+         e.Select({own});
+       },
+       [&] { return toolbar(e, "Make"); }, "Carol Jones"},
+  };
+  std::size_t calls = 0;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.what);
+    way.select();
+    ol::CommandBarControl* make = way.make();
+    ASSERT_NE(make, nullptr);
+    ASSERT_TRUE(make->Enabled());
+    std::string shown;
+    driver_.expect("fContacts", [&](Form& f) {
+      shown = f.get<ComboBox>("cboContacts")->text();
+      f.get<ComboBox>("cboPhones")->setListIndex(0);
+      driver_.click(*f.get<platform::ui::CommandButton>("btnCall"));
+    });
+    ASSERT_TRUE(make->Click());
+    EXPECT_EQ(shown, way.name);
+    ASSERT_TRUE(runUntil([&] { return received("createcall") == calls + 1; }));
+    ++calls;
+    // The PBX rings the own phone.
+    std::string leg1;
+    ASSERT_TRUE(runUntil([&] {
+      for (const std::string& line : logLines()) {
+        if (line.rfind("CreateCall: ", 0) == 0) leg1 = line.substr(12);
+      }
+      return !leg1.empty();
+    }));
+    ASSERT_TRUE(sim_->sendState(telvane::parseId(leg1), 1));
+    runUntil([] { return false; }, 200ms);
+    // The call runs: Make off, Close on, everywhere.
+    EXPECT_TRUE(runUntil([&] { return toolbar(e, "Close")->Enabled(); }));
+    EXPECT_FALSE(toolbar(e, "Make")->Enabled());
+    EXPECT_FALSE(menuItem(e, "Ma&ke...")->Enabled());
+    EXPECT_TRUE(menuItem(e, "Clo&se...")->Enabled());
+
+    ASSERT_TRUE(toolbar(e, "Close")->Click());
+    EXPECT_TRUE(runUntil([&] { return received("closecall") == calls; }));
+    EXPECT_TRUE(runUntil([&] { return toolbar(e, "Make")->Enabled(); }));
+    EXPECT_FALSE(toolbar(e, "Close")->Enabled());
+  }
   EXPECT_TRUE(driver_.failures().empty());
 }
 
