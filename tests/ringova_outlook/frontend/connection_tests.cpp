@@ -97,8 +97,8 @@ TEST_F(ConnectionTest, TheJoinModeFollowsThePbxVersion) {
        {Case{"Sim-5.1.25-PBX", true}, Case{"Sim-5.1.26-PBX", false}, Case{"Sim-6.0.0-PBX", false},
         Case{"6.0.0", true}, Case{"", true}, Case{"Sim-five-PBX", true}}) {
     SCOPED_TRACE(c.version);
-    window_.reset();
-    trace_.clear();
+    closeWindow();
+    stopSimulator();
     fMain& w = connectedWindow(c.version);
     ASSERT_TRUE(w.PbxConnected);
     EXPECT_EQ(w.UseCallForward, c.forward);

@@ -52,9 +52,7 @@ class WindowFixture : public ::testing::Test {
   }
 
   void TearDown() override {
-    loading_.reset();
-    directory_.reset();
-    window_.reset();
+    closeWindow();
     sim_.reset();
     if (module_) dlclose(module_);
   }
@@ -90,7 +88,21 @@ class WindowFixture : public ::testing::Test {
     store("Password", password);
   }
 
+  void closeWindow() {
+    loading_.reset();
+    directory_.reset();
+    window_.reset();
+    contactSettings_.reset();
+  }
+  // Stops the simulator and forgets what it saw.
+  void stopSimulator() {
+    sim_.reset();
+    std::lock_guard lock(traceMutex_);
+    trace_.clear();
+  }
+
   fMain& makeWindow() {
+    closeWindow();
     fMain::Context context{.toolkit = toolkit_,
                            .shell = shell_,
                            .user = user_,
