@@ -30,7 +30,8 @@ void LogFollower::baseline() {
   read_.clear();
   for (int n = 1; n <= kLogFiles; ++n) {
     struct stat st {};
-    if (statOf(fileName(folder_, n), st)) read_[st.st_ino] = static_cast<std::uintmax_t>(st.st_size);
+    if (statOf(fileName(folder_, n), st))
+      read_[st.st_ino] = static_cast<std::uintmax_t>(st.st_size);
   }
 }
 

@@ -189,8 +189,8 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
   }
   ol::Connection quitWatch = outlook.OnQuit().Connect([&done] { done = true; });
 
-  auto manager = std::make_unique<ol::AddInManager>(
-      outlook, ol::HostServices{toolkit, shell, user, machine});
+  auto manager =
+      std::make_unique<ol::AddInManager>(outlook, ol::HostServices{toolkit, shell, user, machine});
   ui::Timer tick(loop);
   tick.onTimer = [&] {
     follower.poll();

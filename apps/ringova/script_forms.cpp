@@ -30,14 +30,15 @@ struct KeyName {
   int code;
 };
 constexpr KeyName kKeys[] = {
-    {"Enter", ui::key::Return}, {"Return", ui::key::Return}, {"Escape", ui::key::Escape},
-    {"Esc", ui::key::Escape},   {"Tab", ui::key::Tab},       {"Back", ui::key::Back},
+    {"Enter", ui::key::Return},   {"Return", ui::key::Return}, {"Escape", ui::key::Escape},
+    {"Esc", ui::key::Escape},     {"Tab", ui::key::Tab},       {"Back", ui::key::Back},
     {"Backspace", ui::key::Back}, {"Delete", ui::key::Delete}, {"Space", ui::key::Space},
-    {"Left", ui::key::Left},    {"Right", ui::key::Right},   {"Up", ui::key::Up},
-    {"Down", ui::key::Down},    {"Home", ui::key::Home},     {"End", ui::key::End},
+    {"Left", ui::key::Left},      {"Right", ui::key::Right},   {"Up", ui::key::Up},
+    {"Down", ui::key::Down},      {"Home", ui::key::Home},     {"End", ui::key::End},
 };
 
-// "Shift+Tab", "Ctrl+A", "Down", "x": a key code and its shift flags; false for a name we do not know.
+// "Shift+Tab", "Ctrl+A", "Down", "x": a key code and its shift flags; false for a name we do not
+// know.
 bool parseKey(std::string_view name, ui::KeyStroke& out) {
   out = {};
   for (;;) {
@@ -94,7 +95,8 @@ ui::CommandButton* buttonFor(const ui::Form& form, std::string_view answer) {
   };
   walk(form);
   if (found) return found;
-  if (EqualsIgnoreCase(answer, "ok") || EqualsIgnoreCase(answer, "yes")) return form.defaultButton();
+  if (EqualsIgnoreCase(answer, "ok") || EqualsIgnoreCase(answer, "yes"))
+    return form.defaultButton();
   if (EqualsIgnoreCase(answer, "cancel") || EqualsIgnoreCase(answer, "no")) {
     return form.cancelButton();
   }
@@ -249,8 +251,10 @@ std::optional<shell::MsgBoxResult> ScriptRunner::takeAnswer(const shell::Message
 }
 
 void ScriptRunner::messageBoxDone(const shell::MessageBoxRequest& r, shell::MsgBoxResult result) {
-  emit(JsonLine().text("msgbox", r.text).text("title", r.title).text("answer",
-                                                                    shell::buttonText(result)));
+  emit(JsonLine()
+           .text("msgbox", r.text)
+           .text("title", r.title)
+           .text("answer", shell::buttonText(result)));
 }
 
 }  // namespace ringova::host

@@ -116,7 +116,8 @@ void ScriptRunner::selectCommand(const Words& w) {
   ol::Explorer* e = activeExplorer();
   if (!e) return;
   if (w.size() == 1) return e->Select({});
-  std::shared_ptr<ol::Item> item = e->CurrentFolder() ? findItem(*e->CurrentFolder(), w[1]) : nullptr;
+  std::shared_ptr<ol::Item> item =
+      e->CurrentFolder() ? findItem(*e->CurrentFolder(), w[1]) : nullptr;
   if (!item) return error("no item " + w[1] + " in the current folder");
   e->Select({item});
 }

@@ -195,14 +195,18 @@ void ScriptRunner::formChanged(platform::ui::Form& form) {
   } else {
     shown_.erase(it);
   }
-  emit(JsonLine().text("form", form.name()).boolean("shown", visible).text("caption", form.caption()));
+  emit(JsonLine()
+           .text("form", form.name())
+           .boolean("shown", visible)
+           .text("caption", form.caption()));
 }
 
 void ScriptRunner::formGone(platform::ui::Form& form) {
   const auto it = shown_.find(&form);
   if (it == shown_.end()) return;
   shown_.erase(it);
-  emit(JsonLine().text("form", form.name()).boolean("shown", false).text("caption", form.caption()));
+  emit(
+      JsonLine().text("form", form.name()).boolean("shown", false).text("caption", form.caption()));
 }
 
 std::vector<platform::ui::Form*> ScriptRunner::visibleForms(std::string_view name) const {

@@ -106,7 +106,7 @@ class ScriptRunner {
   std::optional<Wait> wait_;
   std::deque<std::string> answers_;  // for the next message boxes and questions
   std::vector<std::string> logSeen_;
-  std::size_t logMark_ = 0;  // `wait log` looks from here on
+  std::size_t logMark_ = 0;                              // `wait log` looks from here on
   std::map<const platform::ui::Form*, unsigned> shown_;  // visible forms, by when they showed
   unsigned showSerial_ = 0;
   bool running_ = false;

@@ -5,8 +5,8 @@ namespace ringova::host {
 ScriptShell::Result ScriptShell::messageBox(const Request& request) {
   std::optional<Result> result = answer ? answer(request) : std::nullopt;
   if (!result) {
-    result = unattended_ ? platform::shell::closeResult(request.buttons)
-                         : inner_.messageBox(request);
+    result =
+        unattended_ ? platform::shell::closeResult(request.buttons) : inner_.messageBox(request);
   }
   if (answered) answered(request, *result);
   return *result;

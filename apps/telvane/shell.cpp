@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <deque>
 
-#include "apps/telvane/command_line.h"
 #include "apps/common/json_line.h"
+#include "apps/telvane/command_line.h"
 #include "telvane/xmlrpc/ascii.h"
 
 namespace telvane::shell {
