@@ -141,7 +141,7 @@ void ScriptRunner::formCommand(const Words& w) {
   if (!control) return error("no control " + w[2] + " on " + form->name());
   const std::string& action = w[3];
   const bool hasArg = w.size() == 5;
-  if (w.size() > 5) return error("form: too many words");
+  if (w.size() > (action == "tick" ? 6u : 5u)) return error("form: too many words");
   const std::size_t before = t_.driver.failures().size();
   int n = 0;
   if (action == "click" && !hasArg) {

@@ -58,7 +58,10 @@ ol::CommandBarControl* findBarControl(ol::CommandBarControls& controls, const st
   for (int i = 1; i <= controls.Count(); ++i) {
     ol::CommandBarControl* c = controls.Item(i);
     if (!c) continue;
-    if (c->Tag() == ref || c->Caption() == ref || WithoutAccelerator(c->Caption()) == ref) return c;
+    if (ol::TrimBlanks(c->Tag()) == ref || c->Caption() == ref ||
+        ol::TrimBlanks(WithoutAccelerator(c->Caption())) == ref) {
+      return c;
+    }
     if (ol::CommandBarControls* inner = c->Controls()) {
       if (ol::CommandBarControl* found = findBarControl(*inner, ref)) return found;
     }

@@ -1,4 +1,6 @@
 // ringova's command line and scripted mode through pipes, against the simulator in process.
+#include <map>
+
 #include "tests/apps/ringova/ringova_fixture.h"
 
 namespace ringova::testing {
@@ -79,6 +81,58 @@ TEST_F(HostPipeTest, ScriptAnswersAModalWindow) {
   EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
   for (const Json& j : seen_) EXPECT_FALSE(j.contains("dump"));
   EXPECT_EQ(stored("UserName"), "201");
+}
+
+// The add-in's windows, each opened, driven and closed by the script: the settings window and
+// the three it opens (a dialing rule added, the log options, contact folders ticked), a message
+// box answered while it is up, and the about box closed with its key.
+TEST_F(HostPipeTest, ScriptDrivesTheAddInsWindows) {
+  startSimulator();
+  storeAccount();
+  startHost();
+  send(
+      "wait log StartupCompleted 20\n"
+      "click Se&ttings...\n"
+      "wait form fMain 5\n"
+      "form fMain btnDialRules click\n"
+      "form fDialing btnAdd click\n"
+      "form fDialing txtField(0) type 0X.\n"
+      "form fDialing txtField(1) type 1\n"
+      "form fDialing txtField(2) type +49\n"
+      "form fDialing btnSave click\n"
+      "dump fDialing\n"
+      "form fDialing btnCancel click\n"
+      "form fMain btnLogFile click\n"
+      "form fLogFile btnCancel click\n"
+      "form fMain optLoadSel click\n"
+      "form fMain btnApply click\n"
+      "wait form fFolders 5\n"
+      "form fFolders lstContactFolders tick 0 off\n"
+      "form fFolders btnOK click\n"
+      "wait form MsgBox 5\n"
+      "answer No\n"
+      "wait hidden fFolders 5\n"
+      "click About\n"
+      "form fAbout OKButton key Enter\n"
+      "wait hidden fAbout 5\n"
+      "quit\n");
+  EXPECT_EQ(finish(), 0);
+  EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
+  std::map<std::string, std::string> shown;  // each window's shown/hidden in order
+  for (const Json& j : seen_) {
+    if (j.contains("form")) shown[j["form"]] += j["shown"].get<bool>() ? "+" : "-";
+  }
+  for (const char* form : {"fMain", "fDialing", "fLogFile", "fFolders", "MsgBox", "fAbout"}) {
+    EXPECT_EQ(shown[form], "+-") << form;
+  }
+  bool rule = false, box = false;
+  for (const Json& j : seen_) {
+    if (j.contains("dump"))
+      rule = j["dump"].get<std::string>().find("\"0X.\" | \"1\" | \"+49\"") != std::string::npos;
+    if (j.contains("msgbox")) box = j["answer"] == "No";
+  }
+  EXPECT_TRUE(rule);
+  EXPECT_TRUE(box);
 }
 
 // Lines that cannot run give one error each, and the script goes on.
