@@ -1,6 +1,7 @@
 // The scripted mode's commands on windows: the add-in's forms, message boxes and questions.
-#include <charconv>
+#include <cstdint>
 
+#include "apps/common/line_words.h"
 #include "apps/ringova/script_runner.h"
 #include "platform/outlook/text_util.h"
 #include "platform/ui/controls.h"
@@ -20,9 +21,10 @@ using telvane::apps::JsonLine;
 namespace {
 
 bool parseCount(std::string_view text, int& out) {
-  const char* end = text.data() + text.size();
-  auto [p, ec] = std::from_chars(text.data(), end, out);
-  return ec == std::errc() && p == end && out >= 0;
+  long long n = 0;
+  if (!telvane::apps::parseInteger(text, 0, INT32_MAX, n)) return false;
+  out = static_cast<int>(n);
+  return true;
 }
 
 struct KeyName {

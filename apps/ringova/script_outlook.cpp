@@ -2,6 +2,7 @@
 // contact items.
 #include <functional>
 
+#include "apps/common/line_words.h"
 #include "apps/ringova/script_runner.h"
 #include "platform/outlook/application.h"
 #include "platform/outlook/constants.h"
@@ -14,14 +15,10 @@ using ol::EqualsIgnoreCase;
 
 namespace {
 
+// 0 for a word that is no explorer number.
 int explorerNumber(const std::string& word) {
-  try {
-    std::size_t used = 0;
-    const int n = std::stoi(word, &used);
-    return used == word.size() ? n : 0;
-  } catch (...) {
-    return 0;
-  }
+  long long n = 0;
+  return telvane::apps::parseInteger(word, 1, 1000, n) ? static_cast<int>(n) : 0;
 }
 
 // A folder by its path ("\\Mailbox\Contacts", or with "/" between the names, the store's name

@@ -1,6 +1,7 @@
 #include "apps/ringova/script_runner.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "apps/common/line_words.h"
 #include "platform/outlook/application.h"
@@ -117,12 +118,9 @@ void ScriptRunner::run(const std::string& raw) {
   if (c == "wait") return waitCommand(w);
   if (c == "sleep" && w.size() == 2) {
     long long ms = 0;
-    try {
-      ms = std::stoll(w[1]);
-    } catch (...) {
-      ms = -1;
+    if (!telvane::apps::parseInteger(w[1], 0, 24LL * 3600 * 1000, ms)) {
+      return error("sleep needs milliseconds: " + raw);
     }
-    if (ms < 0) return error("sleep needs milliseconds: " + raw);
     wait_ = Wait{nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), false};
     return;
   }
@@ -132,14 +130,12 @@ void ScriptRunner::run(const std::string& raw) {
 void ScriptRunner::startWait(std::function<bool()> done, const Words& w, std::size_t secondsAt) {
   double seconds = 30;
   if (w.size() > secondsAt) {
-    try {
-      std::size_t used = 0;
-      seconds = std::stod(w[secondsAt], &used);
-      if (used != w[secondsAt].size() || seconds < 0) seconds = -1;
-    } catch (...) {
-      seconds = -1;
+    const std::string& word = w[secondsAt];
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), seconds);
+    if (ec != std::errc() || end != word.data() + word.size() || !(seconds >= 0) ||
+        seconds > 24 * 3600 || w.size() > secondsAt + 1) {
+      return error("wait: bad seconds");
     }
-    if (seconds < 0 || w.size() > secondsAt + 1) return error("wait: bad seconds");
   }
   const auto limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
       std::chrono::duration<double>(seconds));

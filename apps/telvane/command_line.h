@@ -14,11 +14,10 @@
 
 namespace telvane::shell {
 
+using apps::parseInteger;
 using apps::splitWords;
 
 bool parseBool(std::string_view word, bool& out);
-// Decimal with an optional sign, within [min, max].
-bool parseInteger(std::string_view word, long long min, long long max, long long& out);
 
 // The arguments of `method` from the words after its name. Out-parameters get texts in
 // `outputs` (which must live until the call is done). False with a reason when the count or a
