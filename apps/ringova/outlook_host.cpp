@@ -187,14 +187,25 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
   if (ol::Explorer* explorer = start ? outlook.Explorers().Add(start) : nullptr) {
     explorer->Display();
   }
-  ol::Connection quitWatch = outlook.OnQuit().Connect([&done] { done = true; });
+  // Outlook ending by itself (its last window closed) ends the script too.
+  ol::Connection quitWatch = outlook.OnQuit().Connect([&] {
+    done = true;
+    if (runner) runner->quit();
+  });
 
   auto manager =
       std::make_unique<ol::AddInManager>(outlook, ol::HostServices{toolkit, shell, user, machine});
   ui::Timer tick(loop);
   tick.onTimer = [&] {
     follower.poll();
-    if (stopSignal) done = true;
+    if (stopSignal && !done) {
+      done = true;
+      // Interrupted: windows waiting for an answer close, so their loops end.
+      while (ui::Form* modal = toolkit.topModal()) {
+        if (!modal->visible()) break;
+        modal->hide();
+      }
+    }
     if (runner) loop.post([&r = *runner] { r.pump(); });
   };
   tick.setInterval(kTickMs);

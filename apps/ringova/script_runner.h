@@ -51,6 +51,8 @@ class ScriptRunner {
   void push(std::string line);
   // Runs what can run now: at each line, each tick of the host's timer, each change.
   void pump();
+  // The end of the script: lines not run yet are dropped, windows waiting for an answer close.
+  void quit();
   bool quitting() const { return quitting_; }
 
   // What the host observes, reported in the transcript.
@@ -77,7 +79,6 @@ class ScriptRunner {
   void emit(const telvane::apps::JsonLine& line, bool sync = true);
   bool waitOver();
   void startWait(std::function<bool()> done, const Words& w, std::size_t secondsAt);
-  void quit();
 
   // Outlook (script_outlook.cpp).
   void explorerCommand(const Words& w);

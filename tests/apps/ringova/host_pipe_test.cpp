@@ -191,6 +191,44 @@ TEST_F(HostPipeTest, QuittingWhileConnectedAndStartingAgain) {
   for (const Json& j : seen_) EXPECT_FALSE(j.contains("form") && j["form"] == "fMain") << j;
 }
 
+// A contact added in Outlook is known to the next arriving call; closing Outlook's last window
+// ends Outlook, and the script with it.
+TEST_F(HostPipeTest, ContactEventsAndTheLastWindowClosing) {
+  startSimulator();
+  storeAccount();
+  startHost();
+  send(
+      "wait log StartupCompleted 20\n"
+      "contact add \"Tom Test\" \"BusinessTelephoneNumber=+1 555 0199\"\n"
+      "contact change \"Anna Schmidt\" \"BusinessTelephoneNumber=+1 555 0123\"\n");
+  ASSERT_FALSE(until("log", "StartupCompleted").is_null());
+  for (const auto& [caller, name] :
+       {std::pair{"tel:+15550199", "Tom Test"}, std::pair{"tel:+15550123", "Anna Schmidt"}}) {
+    sim_->offer(caller, "pbx:201");
+    send(
+        "wait form fIncoming 10\ndump fIncoming\nform fIncoming cmdReject click\n"
+        "wait hidden fIncoming 10\n");
+    const Json dump = until("dump");
+    ASSERT_FALSE(dump.is_null());
+    EXPECT_NE(dump["dump"].get<std::string>().find("txtContactFrom \"" + std::string(name)),
+              std::string::npos)
+        << dump;
+    Json hidden;
+    do {
+      hidden = until("form", "fIncoming");
+    } while (!hidden.is_null() && hidden["shown"].get<bool>());
+    ASSERT_FALSE(hidden.is_null());
+  }
+  const std::size_t before = seen_.size();
+  send("contact delete \"Tom Test\"\nexplorer close\ndump fMain\n");
+  EXPECT_EQ(finish(), 0);
+  EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
+  EXPECT_TRUE(logged("OutlookApp_Quit"));
+  for (std::size_t i = before; i < seen_.size(); ++i) {
+    EXPECT_FALSE(seen_[i].contains("dump")) << "ran after Outlook ended";
+  }
+}
+
 TEST_F(HostPipeTest, AMailboxThatIsNeitherJsonNorVCardStopsTheStart) {
   const auto bad = home_.path() / "mailbox.json";
   testsupport::WriteFile(bad, "{\n  \"stores\": [\n    {\"name\": \"x\",, }\n  ]\n}\n");
