@@ -15,6 +15,7 @@ namespace ringova::host {
 namespace {
 
 constexpr std::string_view kAddInProgId = "Ringova_Outlook.Connect";
+constexpr std::string_view kControlProgId = "TELVANE.TelvaneCtrl.1";
 
 std::filesystem::path programFolder() {
   std::array<char, 4096> buffer{};
@@ -90,9 +91,10 @@ bool RegisterModules(bool unregister, std::string& error) {
   return true;
 }
 
-bool AddInRegistered() {
+bool ModulesRegistered() {
   platform::Registry user(platform::RegistryHive::CurrentUser);
-  return platform::clsidFromProgId(kAddInProgId).has_value() &&
+  return platform::clsidFromProgId(kControlProgId).has_value() &&
+         platform::clsidFromProgId(kAddInProgId).has_value() &&
          platform::outlook::findAddIn(user, kAddInProgId).has_value();
 }
 

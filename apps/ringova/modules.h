@@ -22,7 +22,7 @@ std::filesystem::path FindModule(const ModuleFile& module, std::vector<std::stri
 // Runs DllRegisterServer (or DllUnregisterServer) of each module. False with the reason.
 bool RegisterModules(bool unregister, std::string& error);
 
-// True when the add-in's ProgID and the add-in entry are both in the current user's store.
-bool AddInRegistered();
+// True when both ProgIDs and the add-in's entry for Outlook are registered.
+bool ModulesRegistered();
 
 }  // namespace ringova::host

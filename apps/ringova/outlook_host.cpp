@@ -101,7 +101,7 @@ void writeLine(std::FILE* out, const std::string& line) {
 }  // namespace
 
 int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
-  if (!AddInRegistered()) {
+  if (!ModulesRegistered()) {
     std::string why;
     if (!RegisterModules(false, why)) {
       std::fprintf(err, "ringova: registering the modules failed: %s\n", why.c_str());
