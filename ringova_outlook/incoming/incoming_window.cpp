@@ -112,6 +112,7 @@ IncomingWindow::IncomingWindow(Context context)
   cmdForward.onClick = [this] { ForwardClicked(); };
   TimerInc.onTimer() = [this] { Decide(kActionAccept); };
   TimerPlay.onTimer() = [this] { PlayTick(); };
+  cboFwd.onGotFocus = [this] { CopyContactNames(); };
 }
 
 IncomingWindow::~IncomingWindow() {
@@ -136,7 +137,16 @@ void IncomingWindow::OnLoad() {
   }
   search_.Clear();
   search_.SetSelectedRecord(-1);
-  if (context_.directory) CopyNames(context_.directory->Names(), cboFwd);
+  names_copied_ = false;
+}
+
+// The contact names reach the name box when the user first goes there: with tens of thousands of
+// contacts and many calls at once, a copy per window would cost each caller's window milliseconds
+// and the add-in a copy of the whole list per open window.
+void IncomingWindow::CopyContactNames() {
+  if (names_copied_ || !context_.directory) return;
+  names_copied_ = true;
+  CopyNames(context_.directory->Names(), cboFwd);
 }
 
 void IncomingWindow::LoadData(int16_t index, std::string_view caller) {

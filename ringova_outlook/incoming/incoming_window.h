@@ -110,12 +110,14 @@ class IncomingWindow final : public platform::ui::Form {
   std::string CallId() const;
   void Log(const std::string& line) const;
   void RemoveTrayIcon();
+  void CopyContactNames();
 
   Context context_;
   TypeAheadSearch search_;
   int16_t index_ = 0;
   int16_t decision_ = kActionNone;
   bool handed_over_ = false;
+  bool names_copied_ = false;
   platform::shell::TrayIconId tray_ = 0;
 };
 

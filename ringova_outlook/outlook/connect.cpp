@@ -51,7 +51,7 @@ Connect::~Connect() {
     for (auto& c : events) c.Disconnect();
   nButtonsRelease();
   parts_.reset();
-  if (connect_mode_ >= 0 && counted_) --connected_instances;
+  if (counted_) --connected_instances;
 }
 
 const std::vector<platform::MemberInfo>& Connect::methods() const {

@@ -354,6 +354,32 @@ TEST_F(SessionTest, SelectedContactsAndMailSendersAreCalledFromMenuToolbarAndCon
   EXPECT_TRUE(driver_.failures().empty());
 }
 
+TEST_F(SessionTest, TheMenuOpensSettingsDialingRulesAndAbout) {
+  store("TapiPhone", "True");
+  ol::Explorer& e = startWithWindow();
+  std::vector<std::string> seen;
+  driver_.expect("fMain", [&](Form& f) {
+    seen.push_back(f.name());
+    EXPECT_EQ(f.get<platform::ui::CheckBox>("chTapi")->value(), 1);
+    EXPECT_FALSE(f.get<platform::ui::CommandButton>("btnApply")->enabled());
+    f.hide();
+  });
+  driver_.expect("fDialing", [&](Form& f) {
+    seen.push_back(f.name());
+    f.hide();
+  });
+  driver_.expect("fAbout", [&](Form& f) {
+    seen.push_back(f.name() + ": " + f.caption());
+    EXPECT_EQ(f.get<platform::ui::Label>("lblVersion")->caption().rfind("Version ", 0), 0u);
+    driver_.click(*f.get<platform::ui::CommandButton>("OKButton"));
+  });
+  for (const char* caption : {"Se&ttings...", "Dialing options...", "About Ringova AddIn"}) {
+    ASSERT_TRUE(menuItem(e, caption)->Click()) << caption;
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"fMain", "fDialing", "fAbout: About Ringova AddIn"}));
+  EXPECT_TRUE(driver_.failures().empty());
+}
+
 TEST_F(SessionTest, ContactsChangedInOutlookReachTheDirectory) {
   auto carol = addContact("Carol Jones", "301");
   ol::Explorer& e = startWithWindow();
