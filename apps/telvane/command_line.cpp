@@ -1,6 +1,5 @@
 #include "apps/telvane/command_line.h"
 
-#include <charconv>
 #include <cstdint>
 
 #include "telvane/xmlrpc/ascii.h"
@@ -12,50 +11,12 @@ using platform::VarType;
 
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r';
-}
-
 // The one parameter whose range is unsigned: its 16 bits go on as they are.
 bool isPort(const platform::ParamInfo& p) {
   return p.name == "serverPort";
 }
 
 }  // namespace
-
-bool splitWords(std::string_view line, std::vector<std::string>& words, std::string& error) {
-  words.clear();
-  std::string word;
-  bool inWord = false;  // a quoted empty text is still a word
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
-    if (c == '\\') {
-      if (i + 1 == line.size()) {
-        error = "backslash at the end of the line";
-        return false;
-      }
-      word += line[++i];
-      inWord = true;
-    } else if (c == '"') {
-      quoted = !quoted;
-      inWord = true;
-    } else if (isBlank(c) && !quoted) {
-      if (inWord) words.push_back(std::move(word));
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (quoted) {
-    error = "unfinished quote";
-    return false;
-  }
-  if (inWord) words.push_back(std::move(word));
-  return true;
-}
 
 bool parseBool(std::string_view word, bool& out) {
   if (equalsIgnoreCase(word, "true") || word == "1") {
@@ -65,17 +26,6 @@ bool parseBool(std::string_view word, bool& out) {
   } else {
     return false;
   }
-  return true;
-}
-
-bool parseInteger(std::string_view word, long long min, long long max, long long& out) {
-  // from_chars takes no '+' itself; drop one, but not in front of a '-' ("+-5").
-  if (word.size() > 1 && word.front() == '+' && word[1] != '-') word.remove_prefix(1);
-  long long n = 0;
-  auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
-  if (word.empty() || ec != std::errc() || end != word.data() + word.size()) return false;
-  if (n < min || n > max) return false;
-  out = n;
   return true;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // The words of a shell line and their conversion to method arguments.
 //
-// Words are separated by blanks. Double quotes group words ("" is an empty word); a backslash
-// takes the next character as it is, inside quotes too. BOOL arguments are true, false, 1 or 0
+// Words are split as by apps/common/line_words.h. BOOL arguments are true, false, 1 or 0
 // in any letter case; numbers are decimal; a port (serverPort) takes 0 to 65535 and is passed on
 // as its 16 bits. Out-parameters are not written: they come back in the result line.
 #include <deque>
@@ -10,16 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "apps/common/line_words.h"
 #include "platform/com/automation.h"
 
 namespace telvane::shell {
 
-// False with a reason for an unfinished quote or escape.
-bool splitWords(std::string_view line, std::vector<std::string>& words, std::string& error);
+using apps::parseInteger;
+using apps::splitWords;
 
 bool parseBool(std::string_view word, bool& out);
-// Decimal with an optional sign, within [min, max].
-bool parseInteger(std::string_view word, long long min, long long max, long long& out);
 
 // The arguments of `method` from the words after its name. Out-parameters get texts in
 // `outputs` (which must live until the call is done). False with a reason when the count or a
