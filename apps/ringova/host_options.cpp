@@ -3,7 +3,7 @@
 namespace ringova::host {
 
 const char kHostUsage[] =
-    "Usage: ringova [--mailbox PATH]... [--headless] [--script FILE]\n"
+    "Usage: ringova [--mailbox PATH]... [--headless] [--script FILE] [--screenshots DIR]\n"
     "       ringova config list | get NAME | set NAME VALUE\n"
     "       ringova register | unregister\n"
     "\n"
@@ -13,6 +13,8 @@ const char kHostUsage[] =
     "                   $XDG_DATA_HOME/ringova/mailbox when present, else an empty mailbox\n"
     "  --headless       no windows: commands one per line from --script FILE or stdin, one\n"
     "                   JSON line per log line, window shown or hidden, message box or error\n"
+    "  --screenshots DIR  with windows: a PNG of each window every time it is shown or\n"
+    "                   changes its caption\n"
     "  config ...       the add-in's settings (Software\\RingovaAddIn\\Settings)\n"
     "  register         registers libtelvane.so and libringova_outlook.so (unregister undoes it)\n";
 
@@ -74,6 +76,9 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, st
         scriptGiven = true;
         out.script = args[++i];
       }
+    } else if (a == "--screenshots") {
+      if (i + 1 == args.size() || args[i + 1].empty()) return fail(error, a + " needs a folder");
+      out.screenshots = args[++i];
     } else if (a == "--headless") {
       out.headless = true;
     } else {
@@ -81,6 +86,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, st
     }
   }
   if (scriptGiven && !out.headless) return fail(error, "--script needs --headless");
+  if (!out.screenshots.empty() && out.headless)
+    return fail(error, "--screenshots needs windows, not --headless");
   return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of `ringova`.
 //
-//   ringova [--mailbox PATH]... [--headless] [--script FILE]
+//   ringova [--mailbox PATH]... [--headless] [--script FILE] [--screenshots DIR]
 //   ringova config list | get NAME | set NAME VALUE
 //   ringova register | unregister
 //   ringova --help
@@ -16,9 +16,10 @@ struct HostOptions {
   Command command = Command::Run;
   std::vector<std::string> mailboxes;  // JSON folder trees, vCard files or folders of them
   bool headless = false;
-  std::string script;  // empty: stdin
-  std::string name;    // config get / set
-  std::string value;   // config set
+  std::string script;       // empty: stdin
+  std::string screenshots;  // windows: a PNG of each window as it is shown or renamed
+  std::string name;         // config get / set
+  std::string value;        // config set
 };
 
 // False with one line saying why when the command line cannot be used.

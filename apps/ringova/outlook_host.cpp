@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "apps/ringova/desktop_windows.h"
 #include "apps/ringova/log_follower.h"
 #include "apps/ringova/mailbox_setup.h"
 #include "apps/ringova/modules.h"
@@ -149,6 +150,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
   platform::Registry machine(platform::RegistryHive::LocalMachine);
 
   bool done = false;
+  std::unique_ptr<DesktopWindows> windows;  // without --headless
   std::unique_ptr<ScriptRunner> runner;
   LogFollower follower(
       [&] {
@@ -177,6 +179,13 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
       r.messageBoxDone(request, result);
     };
   } else {
+    std::string why;
+    if (!DisplayAvailable(why)) {
+      std::fprintf(err, "ringova: %s; try ringova --headless\n", why.c_str());
+      return 2;
+    }
+    toolkit.setModalHandler(nullptr);  // a person answers the windows now
+    windows = std::make_unique<DesktopWindows>(toolkit, shell.desktop(), options.screenshots);
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
   }

@@ -20,6 +20,7 @@ class ScriptShell final : public platform::shell::Shell {
   std::function<std::optional<Result>(const Request&)> answer;  // a queued answer, if any
   std::function<void(const Request&, Result)> answered;         // after the box closed
   void setUnattended(bool on) { unattended_ = on; }
+  platform::shell::LinuxShell& desktop() { return inner_; }  // for a renderer of its tray
 
   Result messageBox(const Request& request) override;
   using Shell::messageBox;

@@ -33,6 +33,9 @@ TEST(HostOptionsTest, RunsConfigAndRegistration) {
   EXPECT_EQ(o.value, "5060");
   ASSERT_TRUE(ParseHostOptions({"unregister"}, o, error));
   EXPECT_EQ(o.command, Command::Unregister);
+  ASSERT_TRUE(ParseHostOptions({"--screenshots", "shots"}, o, error));
+  EXPECT_EQ(o.screenshots, "shots");
+  EXPECT_FALSE(o.headless);
 
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"--script", "s.txt"},
                                               {"--headless", "--script"},
@@ -40,7 +43,9 @@ TEST(HostOptionsTest, RunsConfigAndRegistration) {
                                               {"config"},
                                               {"config", "get", ""},
                                               {"config", "list", "x"},
-                                              {"headless"}}) {
+                                              {"headless"},
+                                              {"--screenshots"},
+                                              {"--headless", "--screenshots", "shots"}}) {
     EXPECT_FALSE(ParseHostOptions(bad, o, error)) << bad.back();
     EXPECT_FALSE(error.empty());
   }

@@ -291,5 +291,20 @@ TEST_F(HostPipeTest, ScriptFromAFile) {
   EXPECT_EQ(r.out.find("\"error\""), std::string::npos) << r.out;
 }
 
+// Without --headless the host opens windows; with no display it says so in one line.
+TEST_F(HostPipeTest, WithoutADisplayTheWindowedHostSuggestsHeadless) {
+  std::map<std::string, std::string> kept;
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    if (const char* v = std::getenv(name)) kept[name] = v;
+    ::unsetenv(name);
+  }
+  Finished r = run({"--mailbox", RINGOVA_SAMPLE_MAILBOX});
+  for (const auto& [name, value] : kept) ::setenv(name.c_str(), value.c_str(), 1);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("ringova --headless"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
 }  // namespace
 }  // namespace ringova::testing
