@@ -3,6 +3,7 @@
 #include <QtWidgets/QApplication>
 #include <cstdlib>
 
+#include "apps/ringova/explorer_window.h"
 #include "platform/ui/qt/qt_renderer.h"
 #include "platform/ui/qt/qt_shell.h"
 
@@ -18,6 +19,7 @@ bool DisplayAvailable(std::string& why) {
 }
 
 DesktopWindows::DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::LinuxShell& shell,
+                               platform::outlook::Application& outlook,
                                const std::string& screenshotFolder) {
   app_ = std::make_unique<QApplication>(argc_, argv_);
   QApplication::setApplicationName(QStringLiteral("ringova"));
@@ -26,9 +28,11 @@ DesktopWindows::DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::
   renderer_ = std::make_unique<platform::ui::qt::QtRenderer>(
       toolkit, platform::ui::qt::QtRenderer::Options{screenshotFolder, true});
   shell_ = std::make_unique<platform::ui::qt::QtShell>(shell);
+  explorers_ = std::make_unique<ExplorerWindows>(outlook);
 }
 
 DesktopWindows::~DesktopWindows() {
+  explorers_.reset();
   shell_.reset();
   renderer_.reset();
   app_.reset();

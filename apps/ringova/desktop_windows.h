@@ -1,9 +1,10 @@
 #pragma once
-// ringova's real windows: the toolkit's forms and the shell's tray icons drawn with Qt on the
-// display the environment names. Only this host links Qt.
+// ringova's real windows: Outlook's explorer windows, the toolkit's forms and the shell's tray
+// icons drawn with Qt on the display the environment names. Only this host links Qt.
 #include <memory>
 #include <string>
 
+#include "platform/outlook/application.h"
 #include "platform/shell/linux_shell.h"
 #include "platform/ui/toolkit.h"
 
@@ -16,19 +17,18 @@ class QtShell;
 
 namespace ringova::host {
 
+class ExplorerWindows;
+
 // True when a display is named ($DISPLAY or $WAYLAND_DISPLAY); else `why` says what is missing.
 bool DisplayAvailable(std::string& why);
 
 class DesktopWindows {
  public:
-  // Connects to the display; ok() is false (and `error` says why) when it cannot.
   DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::LinuxShell& shell,
-                 const std::string& screenshotFolder);
+                 platform::outlook::Application& outlook, const std::string& screenshotFolder);
   ~DesktopWindows();
   DesktopWindows(const DesktopWindows&) = delete;
   DesktopWindows& operator=(const DesktopWindows&) = delete;
-
-  bool ok() const { return renderer_ != nullptr; }
 
  private:
   int argc_ = 1;
@@ -37,6 +37,7 @@ class DesktopWindows {
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<platform::ui::qt::QtRenderer> renderer_;
   std::unique_ptr<platform::ui::qt::QtShell> shell_;
+  std::unique_ptr<ExplorerWindows> explorers_;
 };
 
 }  // namespace ringova::host

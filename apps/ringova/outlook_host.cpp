@@ -185,7 +185,8 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
       return 2;
     }
     toolkit.setModalHandler(nullptr);  // a person answers the windows now
-    windows = std::make_unique<DesktopWindows>(toolkit, shell.desktop(), options.screenshots);
+    windows =
+        std::make_unique<DesktopWindows>(toolkit, shell.desktop(), outlook, options.screenshots);
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
   }

@@ -9,9 +9,12 @@
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
+#include <QtWidgets/QStyle>
 #include <QtWidgets/QTreeWidget>
+#include <algorithm>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/form.h"
 #include "platform/ui/qt/qt_renderer.h"
 #include "platform/ui/qt/qt_text.h"
 
@@ -117,6 +120,19 @@ void syncText(QLineEdit& edit, const TextBox& box) {
   }
 }
 
+// The shell's message box names its icon in the caption of "lblIcon": the desktop draws it.
+bool drawMessageBoxIcon(const Control& c, QLabel& label) {
+  if (c.form().name() != "MsgBox" || c.name() != "lblIcon") return false;
+  const std::string& kind = c.caption();
+  QStyle::StandardPixmap icon = kind == "Critical"      ? QStyle::SP_MessageBoxCritical
+                                : kind == "Question"    ? QStyle::SP_MessageBoxQuestion
+                                : kind == "Exclamation" ? QStyle::SP_MessageBoxWarning
+                                                        : QStyle::SP_MessageBoxInformation;
+  int size = std::min(label.width(), label.height());
+  label.setPixmap(label.style()->standardIcon(icon).pixmap(size > 0 ? size : 32));
+  return true;
+}
+
 }  // namespace
 
 void QtRenderer::buildChildren(Control& parent, QWidget* parentWidget) {
@@ -153,7 +169,8 @@ void QtRenderer::syncControl(Control& c, Bound& b) {
 
   switch (c.kind()) {
     case ControlKind::Label:
-      static_cast<QLabel*>(w)->setText(withoutAccelerators(c.caption()));
+      if (!drawMessageBoxIcon(c, *static_cast<QLabel*>(w)))
+        static_cast<QLabel*>(w)->setText(withoutAccelerators(c.caption()));
       break;
     case ControlKind::TextBox:
       syncText(*static_cast<QLineEdit*>(w), static_cast<const TextBox&>(c));

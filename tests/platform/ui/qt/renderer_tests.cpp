@@ -289,6 +289,9 @@ TEST_F(RendererTest, ScreenshotsOnShowAndOnANewCaption) {
 }
 
 TEST_F(RendererTest, MessageBoxesAreRealDialogsAnsweredByTheirButtons) {
+  renderer_.reset();
+  renderer_ = std::make_unique<QtRenderer>(toolkit_,
+                                           QtRenderer::Options{testing::screenshotFolder(), false});
   shell::LinuxShell shell(toolkit_);
   loop_.post([&] {
     Form* box = toolkit_.findForm("MsgBox");
@@ -297,9 +300,11 @@ TEST_F(RendererTest, MessageBoxesAreRealDialogsAnsweredByTheirButtons) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), "Ringova");
     EXPECT_EQ(window->windowModality(), Qt::ApplicationModal);
+    EXPECT_FALSE(drawn<QLabel>(*box->find("lblIcon"))->pixmap().isNull());
     QTest::mouseClick(drawn<QPushButton>(*box->find("btn1")), Qt::LeftButton);
   });
-  EXPECT_EQ(shell.messageBox("Really?", "Ringova", shell::MsgBoxButtons::YesNo),
+  EXPECT_EQ(shell.messageBox("Really?", "Ringova", shell::MsgBoxButtons::YesNo,
+                             shell::MsgBoxIcon::Question),
             shell::MsgBoxResult::No);
 }
 
