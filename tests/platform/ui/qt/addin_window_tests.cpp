@@ -11,6 +11,7 @@
 #include "platform/ui/qt/qt_renderer.h"
 #include "ringova_outlook/contacts/contact_picker.h"
 #include "ringova_outlook/incoming/incoming_window.h"
+#include "ringova_outlook/outlook/about_window.h"
 #include "tests/platform/ui/qt/gui_environment.h"
 #include "tests/ringova_outlook/incoming/arriving_fixture.h"
 
@@ -136,6 +137,33 @@ TEST_F(AddinWindowsTest, ThePickersTypeAheadListFollowsTheKeys) {
     press(picker.btnCall);
   });
   EXPECT_NE(picker.Pick(-1, nullptr), "0");
+  EXPECT_TRUE(driver_.failures().empty()) << driver_.failures().front();
+}
+
+// The add-in's other windows open as real modal windows over the settings window.
+TEST_F(AddinWindowsTest, TheAddInsOtherWindowsAreDrawnOverTheSettingsWindow) {
+  storeAccount();
+  fMain& w = startUp();
+  w.SetSupportWindows(support_.get());
+  w.show();
+  std::vector<std::string> seen;
+  auto answer = [&](platform::ui::Form& f) {
+    QWidget* window = drawn<QWidget>(f);
+    ASSERT_NE(window, nullptr) << f.name();
+    EXPECT_TRUE(window->isVisible()) << f.name();
+    EXPECT_EQ(window->windowModality(), Qt::ApplicationModal) << f.name();
+    seen.push_back(f.name());
+    f.hide();
+  };
+  const std::vector<std::string> forms = {"fDialing", "fLogFile", "fFolders", "fAbout", "fNote"};
+  for (const std::string& name : forms) driver_.expect(name, answer);
+  press(w.btnDialRules);
+  press(w.btnLogFile);
+  loading_->ShowFolderSelection(w);
+  AboutWindow about(toolkit_);
+  about.Open(&w);
+  support_->ShowNote("Close the call?", "Question", "Yes", "No");
+  EXPECT_EQ(seen, forms);
   EXPECT_TRUE(driver_.failures().empty()) << driver_.failures().front();
 }
 
