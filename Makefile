@@ -2,7 +2,7 @@
 CMAKE_GEN := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test test-tsan release demo bench install fuzz fuzz-ci fuzz-build format clean
+.PHONY: deps test test-tsan release demo demo-shell bench install fuzz fuzz-ci fuzz-build format clean
 
 deps:
 	@scripts/install-deps
@@ -25,8 +25,13 @@ release: deps
 	cmake -S . -B build-release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTELVANE_BENCH=ON
 	cmake --build build-release -j $(JOBS)
 
+# The product: ringova with the sample mailbox and the add-in against the PBX simulator.
 demo: release
 	@scripts/demo build-release
+
+# The control alone: a telvane shell session against the PBX simulator.
+demo-shell: release
+	@scripts/demo-shell build-release
 
 bench: release
 	@scripts/bench build-release

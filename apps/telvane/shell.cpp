@@ -6,11 +6,14 @@
 #include <cerrno>
 #include <deque>
 
+#include "apps/common/json_line.h"
 #include "apps/telvane/command_line.h"
-#include "apps/telvane/json_line.h"
 #include "telvane/xmlrpc/ascii.h"
 
 namespace telvane::shell {
+
+using apps::JsonLine;
+using apps::jsonString;
 
 using platform::Variant;
 using platform::VarType;

@@ -79,7 +79,12 @@ MsgBoxResult LinuxShell::messageBox(const MessageBoxRequest& request) {
   return result;
 }
 
-void LinuxShell::beep(int, int) {
+void LinuxShell::beep(int frequencyHz, int durationMs) {
+  if (beeper_) {
+    auto beeper = beeper_;
+    beeper(frequencyHz, durationMs);
+    return;
+  }
   if (::isatty(STDERR_FILENO)) (void)!::write(STDERR_FILENO, "\a", 1);
 }
 

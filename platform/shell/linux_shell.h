@@ -4,9 +4,11 @@
 //   buttons btn0..btn2; "FileDialog": text box txtPath, buttons btnOK, btnCancel), so the same
 //   renderer that draws the add-in's forms draws them, and the test driver can answer them.
 // - Notification-area icons are kept in a table for a renderer (there is no tray of our own).
-// - Beep writes the terminal bell to stderr when it is a terminal.
+// - Beep writes the terminal bell to stderr when it is a terminal, unless a beeper is set.
 // - Addresses open with xdg-open (or the program named by $TELVANE_OPENER), started without waiting
 //   for it.
+#include <functional>
+
 #include "platform/shell/shell.h"
 #include "platform/ui/toolkit.h"
 
@@ -33,10 +35,15 @@ class LinuxShell final : public Shell {
   std::optional<SystemVersion> systemVersion() override;
 
   TrayIconTable& trayIcons() { return trays_; }
+  // Replaces the terminal bell (a renderer sounds the desktop's); empty restores it.
+  void setBeeper(std::function<void(int frequencyHz, int durationMs)> beeper) {
+    beeper_ = std::move(beeper);
+  }
 
  private:
   ui::Toolkit& toolkit_;
   TrayIconTable trays_;
+  std::function<void(int, int)> beeper_;
 };
 
 }  // namespace platform::shell

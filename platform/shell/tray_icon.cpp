@@ -6,6 +6,7 @@ TrayIconId TrayIconTable::add(TrayIcon icon) {
   if (icon.tip.size() > TrayTipMax) icon.tip.resize(TrayTipMax);
   TrayIconId id = next_++;
   icons_.push_back(Entry{id, std::move(icon)});
+  notify();
   return id;
 }
 
@@ -13,6 +14,7 @@ bool TrayIconTable::setTip(TrayIconId id, std::string_view tip) {
   for (auto& e : icons_) {
     if (e.id != id) continue;
     e.icon.tip = tip.substr(0, TrayTipMax);
+    notify();
     return true;
   }
   return false;
@@ -22,6 +24,7 @@ bool TrayIconTable::remove(TrayIconId id) {
   for (auto it = icons_.begin(); it != icons_.end(); ++it) {
     if (it->id != id) continue;
     icons_.erase(it);
+    notify();
     return true;
   }
   return false;

@@ -40,7 +40,13 @@ class TrayIconTable {
   std::vector<TrayIconId> ids() const;
   std::size_t size() const { return icons_.size(); }
 
+  // After an icon was added, removed or given a new tip (a renderer redraws the tray).
+  std::function<void()> onChanged;
+
  private:
+  void notify() {
+    if (onChanged) onChanged();
+  }
   struct Entry {
     TrayIconId id;
     TrayIcon icon;

@@ -35,6 +35,13 @@ class TextBox : public Control {
   void setLocked(bool on) { locked_ = on; }  // read-only for the user; code may still set text
   int maxLength() const { return maxLength_; }
   void setMaxLength(int n) { maxLength_ = n; }  // 0 = no limit (applies to typing)
+  // Shown in place of each character (a password field); 0 shows the text.
+  char passwordChar() const { return passwordChar_; }
+  void setPasswordChar(char c) {
+    if (passwordChar_ == c) return;
+    passwordChar_ = c;
+    changed();
+  }
 
   int selStart() const { return selStart_; }
   int selLength() const { return selLength_; }
@@ -49,6 +56,7 @@ class TextBox : public Control {
  private:
   bool locked_ = false;
   int maxLength_ = 0;
+  char passwordChar_ = 0;
   int selStart_ = 0;
   int selLength_ = 0;
 };

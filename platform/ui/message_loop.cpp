@@ -49,6 +49,7 @@ bool MessageLoop::post(std::function<void()> task) {
     tasks_.push_back(std::move(task));
   }
   wake_.notify_all();
+  if (EventPump* pump = pump_.load()) pump->wake();
   return true;
 }
 
@@ -87,6 +88,15 @@ bool MessageLoop::runOneTask() {
 }
 
 void MessageLoop::doEvents() {
+  // Callers that run once per item of a long job (a load) let the pump in a few times a frame,
+  // not once per item: a person sees no difference, the job does.
+  if (EventPump* pump = pump_.load()) {
+    auto now = std::chrono::steady_clock::now();
+    if (now - lastPump_ >= std::chrono::milliseconds(2)) {
+      lastPump_ = now;
+      pump->processPending();
+    }
+  }
   fireDueTimers();
   std::size_t queued;
   {
@@ -101,6 +111,15 @@ void MessageLoop::doEvents() {
 void MessageLoop::runUntil(const std::function<bool()>& done) {
   ++depth_;
   while (!done()) {
+    // A busy loop still lets the pump paint and take input, a few times a frame.
+    if (EventPump* pump = pump_.load()) {
+      auto now = std::chrono::steady_clock::now();
+      if (now - lastPump_ >= std::chrono::milliseconds(5)) {
+        lastPump_ = now;
+        pump->processPending();
+        if (done()) break;
+      }
+    }
     if (runOneTask()) continue;
     if (fireDueTimers()) continue;
     if (idleHandler_ && idleHandler_()) continue;
@@ -141,8 +160,25 @@ void MessageLoop::shutdown() {
   dropped.clear();  // releases waiting senders
 }
 
+void MessageLoop::setPump(EventPump* pump) {
+  pump_.store(pump);
+}
+
 void MessageLoop::wait(const std::function<bool()>&) {
   std::optional<Clock::TimePoint> due = nextDue();
+  if (EventPump* pump = pump_.load()) {
+    {
+      std::lock_guard lock(mutex_);
+      if (!tasks_.empty() || shutDown_) return;
+    }
+    // A post after this check wakes the pump, whose wake is kept until its next wait.
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (due && clock_.passesByItself())
+      deadline = std::chrono::steady_clock::now() + (*due - clock_.now());
+    pump->wait(deadline);
+    lastPump_ = std::chrono::steady_clock::now();
+    return;
+  }
   std::unique_lock lock(mutex_);
   auto ready = [this] { return !tasks_.empty() || shutDown_; };
   if (due && clock_.passesByItself()) {

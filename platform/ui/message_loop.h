@@ -19,6 +19,7 @@
 // no result instead of blocking forever.
 //
 // The loop must outlive its timers, its toolkit and their forms.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -34,6 +35,20 @@
 namespace platform::ui {
 
 class Timer;
+
+// An outside source of events the loop serves as well (a window system): while any loop runs,
+// and in every doEvents, its pending events are handled, and its wait replaces the loop's own
+// sleep so that both kinds of work wake it.
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  // Owner thread: handles what is pending now, without waiting.
+  virtual void processPending() = 0;
+  // Owner thread: sleeps until wake(), an event of its own or the deadline (none: no limit).
+  virtual void wait(std::optional<std::chrono::steady_clock::time_point> deadline) = 0;
+  // Any thread: ends a wait, or makes the next one return at once.
+  virtual void wake() = 0;
+};
 
 class MessageLoop {
  public:
@@ -71,6 +86,9 @@ class MessageLoop {
   // driver answers modal windows through it.
   void setIdleHandler(std::function<bool()> handler) { idleHandler_ = std::move(handler); }
 
+  // Owner thread; null removes it. The pump must outlive its use here.
+  void setPump(EventPump* pump);
+
   void shutdown();
   int depth() const { return depth_; }  // nesting depth of runUntil, 0 outside any loop
 
@@ -93,6 +111,8 @@ class MessageLoop {
   std::vector<Timer*> timers_;               // owner thread only
   std::function<bool()> idleHandler_;
   int depth_ = 0;
+  std::atomic<EventPump*> pump_{nullptr};
+  std::chrono::steady_clock::time_point lastPump_{};
 };
 
 }  // namespace platform::ui

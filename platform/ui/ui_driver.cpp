@@ -42,12 +42,13 @@ void clickAction(Control& c) {
 
 }  // namespace
 
-UiDriver::UiDriver(Toolkit& toolkit) : toolkit_(toolkit) {
-  toolkit_.setModalHandler([this](Form& form) { return onModal(form); });
+UiDriver::UiDriver(Toolkit& toolkit, bool answerModals)
+    : toolkit_(toolkit), answerModals_(answerModals) {
+  if (answerModals_) toolkit_.setModalHandler([this](Form& form) { return onModal(form); });
 }
 
 UiDriver::~UiDriver() {
-  toolkit_.setModalHandler(nullptr);
+  if (answerModals_) toolkit_.setModalHandler(nullptr);
 }
 
 bool UiDriver::fail(std::string message) {

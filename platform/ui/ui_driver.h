@@ -23,7 +23,9 @@ namespace platform::ui {
 
 class UiDriver {
  public:
-  explicit UiDriver(Toolkit& toolkit);  // installs itself as the toolkit's modal handler
+  // With answerModals it installs itself as the toolkit's modal handler (tests); a renderer that
+  // feeds a person's input through the driver leaves modal forms to the person.
+  explicit UiDriver(Toolkit& toolkit, bool answerModals = true);
   ~UiDriver();
   UiDriver(const UiDriver&) = delete;
   UiDriver& operator=(const UiDriver&) = delete;
@@ -75,6 +77,7 @@ class UiDriver {
   bool fail(std::string message);
 
   Toolkit& toolkit_;
+  bool answerModals_;
   std::deque<Answer> script_;
   std::vector<std::string> failures_;
 };

@@ -98,6 +98,7 @@ fMain::fMain(Context context)
       telvane_(context_.toolkit.loop()) {
   cboCountry.setStyle(ComboStyle::DropDownList);
   txtPswd.setMaxLength(64);
+  txtPswd.setPasswordChar('*');
   btnCancel.setCancel(true);
   Layout();
   WireEvents();

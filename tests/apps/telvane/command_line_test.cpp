@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "apps/telvane/json_line.h"
+#include "apps/common/json_line.h"
 #include "telvane/control/control_tables.h"
 
 namespace telvane::shell {
+
+using apps::JsonLine;
+using apps::jsonString;
 namespace {
 
 using platform::Variant;

@@ -1,8 +1,8 @@
-#include "apps/telvane/json_line.h"
+#include "apps/common/json_line.h"
 
 #include <cstdio>
 
-namespace telvane::shell {
+namespace telvane::apps {
 
 namespace {
 
@@ -108,4 +108,4 @@ JsonLine& JsonLine::number(std::string_view name, int64_t value) {
   return *this;
 }
 
-}  // namespace telvane::shell
+}  // namespace telvane::apps

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace telvane::shell {
+namespace telvane::apps {
 
 class JsonLine {
  public:
@@ -23,4 +23,4 @@ class JsonLine {
 // `text` as a JSON string literal, quotes included.
 std::string jsonString(std::string_view text);
 
-}  // namespace telvane::shell
+}  // namespace telvane::apps

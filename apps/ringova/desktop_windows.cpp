@@ -1,0 +1,41 @@
+#include "apps/ringova/desktop_windows.h"
+
+#include <QtWidgets/QApplication>
+#include <cstdlib>
+
+#include "apps/ringova/explorer_window.h"
+#include "platform/ui/qt/qt_renderer.h"
+#include "platform/ui/qt/qt_shell.h"
+
+namespace ringova::host {
+
+bool DisplayAvailable(std::string& why) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  why = "no display to open windows on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+  return false;
+}
+
+DesktopWindows::DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::LinuxShell& shell,
+                               platform::outlook::Application& outlook,
+                               const std::string& screenshotFolder) {
+  app_ = std::make_unique<QApplication>(argc_, argv_);
+  QApplication::setApplicationName(QStringLiteral("ringova"));
+  // The add-in's windows come and go; the host, not the last window, decides when to end.
+  QApplication::setQuitOnLastWindowClosed(false);
+  renderer_ = std::make_unique<platform::ui::qt::QtRenderer>(
+      toolkit, platform::ui::qt::QtRenderer::Options{screenshotFolder, true});
+  shell_ = std::make_unique<platform::ui::qt::QtShell>(shell);
+  explorers_ = std::make_unique<ExplorerWindows>(outlook);
+}
+
+DesktopWindows::~DesktopWindows() {
+  explorers_.reset();
+  shell_.reset();
+  renderer_.reset();
+  app_.reset();
+}
+
+}  // namespace ringova::host

@@ -1,0 +1,43 @@
+#pragma once
+// ringova's real windows: Outlook's explorer windows, the toolkit's forms and the shell's tray
+// icons drawn with Qt on the display the environment names. Only this host links Qt.
+#include <memory>
+#include <string>
+
+#include "platform/outlook/application.h"
+#include "platform/shell/linux_shell.h"
+#include "platform/ui/toolkit.h"
+
+class QApplication;
+
+namespace platform::ui::qt {
+class QtRenderer;
+class QtShell;
+}  // namespace platform::ui::qt
+
+namespace ringova::host {
+
+class ExplorerWindows;
+
+// True when a display is named ($DISPLAY or $WAYLAND_DISPLAY); else `why` says what is missing.
+bool DisplayAvailable(std::string& why);
+
+class DesktopWindows {
+ public:
+  DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::LinuxShell& shell,
+                 platform::outlook::Application& outlook, const std::string& screenshotFolder);
+  ~DesktopWindows();
+  DesktopWindows(const DesktopWindows&) = delete;
+  DesktopWindows& operator=(const DesktopWindows&) = delete;
+
+ private:
+  int argc_ = 1;
+  char name_[8] = "ringova";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+  std::unique_ptr<platform::ui::qt::QtRenderer> renderer_;
+  std::unique_ptr<platform::ui::qt::QtShell> shell_;
+  std::unique_ptr<ExplorerWindows> explorers_;
+};
+
+}  // namespace ringova::host

@@ -1,0 +1,94 @@
+#include "apps/ringova/host_options.h"
+
+namespace ringova::host {
+
+const char kHostUsage[] =
+    "Usage: ringova [--mailbox PATH]... [--headless] [--script FILE] [--screenshots DIR]\n"
+    "       ringova config list | get NAME | set NAME VALUE\n"
+    "       ringova register | unregister\n"
+    "\n"
+    "Runs Outlook's stand-in with the user's mailbox and the add-ins registered for it.\n"
+    "  --mailbox PATH   a JSON folder tree, a vCard file or a folder of .vcf files (into the\n"
+    "                   default Contacts folder); may be given more than once. Default:\n"
+    "                   $XDG_DATA_HOME/ringova/mailbox when present, else an empty mailbox\n"
+    "  --headless       no windows: commands one per line from --script FILE or stdin, one\n"
+    "                   JSON line per log line, window shown or hidden, message box or error\n"
+    "  --screenshots DIR  with windows: a PNG of each window every time it is shown or\n"
+    "                   changes its caption\n"
+    "  config ...       the add-in's settings (Software\\RingovaAddIn\\Settings)\n"
+    "  register         registers libtelvane.so and libringova_outlook.so (unregister undoes it)\n";
+
+namespace {
+
+bool fail(std::string& error, std::string why) {
+  error = std::move(why);
+  return false;
+}
+
+bool parseConfig(const std::vector<std::string>& args, HostOptions& out, std::string& error) {
+  if (args.size() < 2) return fail(error, "config needs list, get NAME or set NAME VALUE");
+  const std::string& verb = args[1];
+  if (verb == "list" && args.size() == 2) {
+    out.command = Command::ConfigList;
+  } else if (verb == "get" && args.size() == 3) {
+    out.command = Command::ConfigGet;
+    out.name = args[2];
+  } else if (verb == "set" && args.size() == 4) {
+    out.command = Command::ConfigSet;
+    out.name = args[2];
+    out.value = args[3];
+  } else {
+    return fail(error, "config needs list, get NAME or set NAME VALUE");
+  }
+  if ((out.command != Command::ConfigList) && out.name.empty()) {
+    return fail(error, "config: the setting's name is empty");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, std::string& error) {
+  out = HostOptions{};
+  if (!args.empty()) {
+    const std::string& first = args[0];
+    if (first == "config") return parseConfig(args, out, error);
+    if (first == "register" || first == "unregister") {
+      if (args.size() != 1) return fail(error, first + " takes no arguments");
+      out.command = first == "register" ? Command::Register : Command::Unregister;
+      return true;
+    }
+    if (first == "--help" || first == "-h") {
+      out.command = args.size() == 1 ? Command::Help : out.command;
+      if (args.size() != 1) return fail(error, "--help takes no arguments");
+      return true;
+    }
+  }
+  bool scriptGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--mailbox" || a == "--script") {
+      if (i + 1 == args.size() || args[i + 1].empty()) return fail(error, a + " needs a path");
+      if (a == "--mailbox") {
+        out.mailboxes.push_back(args[++i]);
+      } else {
+        if (scriptGiven) return fail(error, "--script may be given once");
+        scriptGiven = true;
+        out.script = args[++i];
+      }
+    } else if (a == "--screenshots") {
+      if (i + 1 == args.size() || args[i + 1].empty()) return fail(error, a + " needs a folder");
+      out.screenshots = args[++i];
+    } else if (a == "--headless") {
+      out.headless = true;
+    } else {
+      return fail(error, "unknown argument \"" + a + "\"");
+    }
+  }
+  if (scriptGiven && !out.headless) return fail(error, "--script needs --headless");
+  if (!out.screenshots.empty() && out.headless)
+    return fail(error, "--screenshots needs windows, not --headless");
+  return true;
+}
+
+}  // namespace ringova::host
