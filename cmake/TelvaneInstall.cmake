@@ -3,7 +3,7 @@
 # Folders: cmake/TelvaneInstallDirs.cmake.
 include(CMakePackageConfigHelpers)
 
-set(TELVANE_INSTALL_PROGRAMS telvane_app telvane-wire pbxsim ringova)
+set(TELVANE_INSTALL_PROGRAMS telvane_app telvane-wire pbxsim ringova_app)
 set(TELVANE_INSTALL_LIBRARIES kestrix telvane_platform ringova_outlook_module)
 
 # Names of targets not built yet are skipped, as is a name that is not a program or a shared

@@ -34,7 +34,7 @@ def test_contents_are_the_public_files_only(prefix):
     targets = {f for f in files if f.startswith(f"{LIBDIR}/cmake/Telvane/TelvaneTargets-")}
     assert len(targets) == 1
     expected = {
-        "bin/telvane", "bin/telvane-wire", "bin/pbxsim",
+        "bin/telvane", "bin/telvane-wire", "bin/pbxsim", "bin/ringova",
         f"{LIBDIR}/libtelvane.so", f"{LIBDIR}/libtelvane.so.5", f"{LIBDIR}/libtelvane.so.5.1",
         f"{LIBDIR}/libkestrix.so", f"{LIBDIR}/libtelvane_platform.so",
         f"{LIBDIR}/libringova_outlook.so",
