@@ -1,7 +1,5 @@
 #include "apps/common/line_words.h"
 
-#include <charconv>
-
 namespace telvane::apps {
 
 namespace {
@@ -43,17 +41,6 @@ bool splitWords(std::string_view line, std::vector<std::string>& words, std::str
     return false;
   }
   if (inWord) words.push_back(std::move(word));
-  return true;
-}
-
-bool parseInteger(std::string_view word, long long min, long long max, long long& out) {
-  // from_chars takes no '+' itself; drop one, but not in front of a '-' ("+-5").
-  if (word.size() > 1 && word.front() == '+' && word[1] != '-') word.remove_prefix(1);
-  long long n = 0;
-  auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
-  if (word.empty() || ec != std::errc() || end != word.data() + word.size()) return false;
-  if (n < min || n > max) return false;
-  out = n;
   return true;
 }
 

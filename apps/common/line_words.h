@@ -7,12 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "telvane/xmlrpc/number_text.h"
+
 namespace telvane::apps {
 
 // False with a reason for an unfinished quote or escape.
 bool splitWords(std::string_view line, std::vector<std::string>& words, std::string& error);
 
-// A whole word as a decimal number with an optional sign, within [min, max].
-bool parseInteger(std::string_view word, long long min, long long max, long long& out);
+using telvane::parseInteger;
 
 }  // namespace telvane::apps

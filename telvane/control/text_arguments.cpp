@@ -1,6 +1,5 @@
 #include "telvane/control/text_arguments.h"
 
-#include <charconv>
 #include <cstdint>
 
 #include "telvane/xmlrpc/ascii.h"
@@ -27,17 +26,6 @@ bool parseBool(std::string_view word, bool& out) {
   } else {
     return false;
   }
-  return true;
-}
-
-bool parseInteger(std::string_view word, long long min, long long max, long long& out) {
-  // from_chars takes no '+' itself; drop one, but not in front of a '-' ("+-5").
-  if (word.size() > 1 && word.front() == '+' && word[1] != '-') word.remove_prefix(1);
-  long long n = 0;
-  auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
-  if (word.empty() || ec != std::errc() || end != word.data() + word.size()) return false;
-  if (n < min || n > max) return false;
-  out = n;
   return true;
 }
 

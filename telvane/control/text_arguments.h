@@ -9,12 +9,11 @@
 #include <vector>
 
 #include "platform/com/automation.h"
+#include "telvane/xmlrpc/number_text.h"
 
 namespace telvane {
 
 bool parseBool(std::string_view word, bool& out);
-// Decimal with an optional sign, within [min, max].
-bool parseInteger(std::string_view word, long long min, long long max, long long& out);
 
 // The arguments of `method` from the texts of its input parameters, in order. Out-parameters get
 // texts in `outputs` (which must live until the call is done). False with a reason when the
