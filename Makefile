@@ -17,7 +17,7 @@ test: deps
 # ThreadSanitizer build of the threaded code; runs the tests labelled "threads".
 test-tsan: deps
 	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=thread
-	cmake --build build-tsan -j $(JOBS)
+	cmake --build build-tsan -j $(JOBS) --target threads_tests
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L threads --no-tests=ignore
 
 # Release build for the demo and the benchmarks.

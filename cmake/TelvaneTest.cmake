@@ -1,5 +1,6 @@
 # telvane_test(NAME name SOURCES a.cpp ... [LIBS lib ...] [LABELS label ...])
-# One GoogleTest executable; its tests are registered with CTest one by one.
+# One GoogleTest executable; its tests are registered with CTest one by one. Executables with the
+# label "threads" also belong to the target `threads_tests` (see telvane_thread_tests_target).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -8,6 +9,9 @@ function(telvane_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
   set(labels unit ${T_LABELS})
+  if("threads" IN_LIST T_LABELS)
+    set_property(GLOBAL APPEND PROPERTY TELVANE_THREAD_TESTS ${T_NAME})
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     DISCOVERY_TIMEOUT 60
@@ -61,4 +65,15 @@ function(telvane_script_test)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES LABELS "script;${T_LABELS}" TIMEOUT 300
     ENVIRONMENT "${env}")
+endfunction()
+
+# `threads_tests` builds just what `ctest -L threads` runs, so the ThreadSanitizer build skips the
+# rest of the tree. Called once every test is declared; what a test loads at run time is reached
+# through the add_dependencies of its own folder.
+function(telvane_thread_tests_target)
+  get_property(tests GLOBAL PROPERTY TELVANE_THREAD_TESTS)
+  add_custom_target(threads_tests)
+  if(tests)
+    add_dependencies(threads_tests ${tests})
+  endif()
 endfunction()
