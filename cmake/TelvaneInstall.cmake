@@ -88,3 +88,23 @@ install(CODE "
   if(NOT telvane_rc EQUAL 0)
     message(FATAL_ERROR \"cannot write \${telvane_store}\")
   endif()")
+
+# ringova on the desktop: its entry (the phone-link schemes), its icons in the hicolor theme and
+# the session bus's service file, so a click starts it when it is not running. Installing never
+# makes it the default handler (the README shows the xdg-mime line for that).
+set(ringova_desktop ${PROJECT_SOURCE_DIR}/apps/ringova/desktop)
+install(FILES ${ringova_desktop}/org.telvane.Ringova.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${ringova_desktop}/org.telvane.Ringova.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 48 128)
+  install(FILES ${ringova_desktop}/org.telvane.Ringova-${size}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME org.telvane.Ringova.png)
+endforeach()
+# The service names the program by its installed path, known only at install time.
+install(CODE "
+  set(ringova_service \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/dbus-1/services/org.telvane.Ringova.service\")
+  message(STATUS \"Installing: \${ringova_service}\")
+  file(WRITE \"\${ringova_service}\"
+    \"[D-BUS Service]\\nName=org.telvane.Ringova\\nExec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/ringova\\n\")")

@@ -9,6 +9,23 @@
 
 namespace ringova::host {
 
+std::unique_ptr<QCoreApplication> MakeQtApplication(bool widgets) {
+  // Qt keeps the references for the application's life.
+  static int argc = 1;
+  static char name[] = "ringova";
+  static char* argv[] = {name, nullptr};
+  std::unique_ptr<QCoreApplication> app;
+  if (widgets) {
+    app = std::make_unique<QApplication>(argc, argv);
+    // The add-in's windows come and go; the host, not the last window, decides when to end.
+    QApplication::setQuitOnLastWindowClosed(false);
+  } else {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  QCoreApplication::setApplicationName(QStringLiteral("ringova"));
+  return app;
+}
+
 bool DisplayAvailable(std::string& why) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* value = std::getenv(name);
@@ -21,10 +38,6 @@ bool DisplayAvailable(std::string& why) {
 DesktopWindows::DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::LinuxShell& shell,
                                platform::outlook::Application& outlook,
                                const std::string& screenshotFolder) {
-  app_ = std::make_unique<QApplication>(argc_, argv_);
-  QApplication::setApplicationName(QStringLiteral("ringova"));
-  // The add-in's windows come and go; the host, not the last window, decides when to end.
-  QApplication::setQuitOnLastWindowClosed(false);
   renderer_ = std::make_unique<platform::ui::qt::QtRenderer>(
       toolkit, platform::ui::qt::QtRenderer::Options{screenshotFolder, true});
   shell_ = std::make_unique<platform::ui::qt::QtShell>(shell);
@@ -35,7 +48,6 @@ DesktopWindows::~DesktopWindows() {
   explorers_.reset();
   shell_.reset();
   renderer_.reset();
-  app_.reset();
 }
 
 }  // namespace ringova::host

@@ -8,7 +8,7 @@
 #include "platform/shell/linux_shell.h"
 #include "platform/ui/toolkit.h"
 
-class QApplication;
+class QCoreApplication;
 
 namespace platform::ui::qt {
 class QtRenderer;
@@ -19,9 +19,14 @@ namespace ringova::host {
 
 class ExplorerWindows;
 
+// The one Qt application object of a run, made before anything of Qt is used: with widgets for
+// windows, without for the session bus alone.
+std::unique_ptr<QCoreApplication> MakeQtApplication(bool widgets);
+
 // True when a display is named ($DISPLAY or $WAYLAND_DISPLAY); else `why` says what is missing.
 bool DisplayAvailable(std::string& why);
 
+// Needs the QApplication of MakeQtApplication(true).
 class DesktopWindows {
  public:
   DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::LinuxShell& shell,
@@ -31,10 +36,6 @@ class DesktopWindows {
   DesktopWindows& operator=(const DesktopWindows&) = delete;
 
  private:
-  int argc_ = 1;
-  char name_[8] = "ringova";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
   std::unique_ptr<platform::ui::qt::QtRenderer> renderer_;
   std::unique_ptr<platform::ui::qt::QtShell> shell_;
   std::unique_ptr<ExplorerWindows> explorers_;

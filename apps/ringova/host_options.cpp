@@ -1,11 +1,15 @@
 #include "apps/ringova/host_options.h"
 
+#include "platform/outlook/text_util.h"
+
 namespace ringova::host {
 
 const char kHostUsage[] =
     "Usage: ringova [--mailbox PATH]... [--headless] [--script FILE] [--screenshots DIR]\n"
+    "               [dial ADDRESS | ADDRESS]\n"
     "       ringova config list | get NAME | set NAME VALUE\n"
     "       ringova register | unregister\n"
+    "       ringova autostart on | off\n"
     "\n"
     "Runs Outlook's stand-in with the user's mailbox and the add-ins registered for it.\n"
     "  --mailbox PATH   a JSON folder tree, a vCard file or a folder of .vcf files (into the\n"
@@ -15,10 +19,15 @@ const char kHostUsage[] =
     "                   JSON line per log line, window shown or hidden, message box or error\n"
     "  --screenshots DIR  with windows: a PNG of each window every time it is shown or\n"
     "                   changes its caption\n"
+    "  dial ADDRESS     dials a tel:, callto: or sip: address once the add-in is connected;\n"
+    "                   the address alone does the same\n"
     "  config ...       the add-in's settings (Software\\RingovaAddIn\\Settings)\n"
+    "  autostart on|off starts ringova at login, or no longer\n"
     "  register         registers libtelvane.so and libringova_outlook.so (unregister undoes it)\n";
 
 namespace {
+
+bool setAddress(HostOptions& out, const std::string& address, std::string& error);
 
 bool fail(std::string& error, std::string why) {
   error = std::move(why);
@@ -46,7 +55,24 @@ bool parseConfig(const std::vector<std::string>& args, HostOptions& out, std::st
   return true;
 }
 
+bool setAddress(HostOptions& out, const std::string& address, std::string& error) {
+  if (!out.address.empty()) return fail(error, "one address at a time");
+  out.address = address;
+  return true;
+}
+
 }  // namespace
+
+bool IsPhoneLink(const std::string& arg) {
+  for (std::string_view scheme : {"tel:", "callto:", "sip:"}) {
+    if (arg.size() >= scheme.size() &&
+        platform::outlook::EqualsIgnoreCase(std::string_view(arg).substr(0, scheme.size()),
+                                            scheme)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, std::string& error) {
   out = HostOptions{};
@@ -56,6 +82,13 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, st
     if (first == "register" || first == "unregister") {
       if (args.size() != 1) return fail(error, first + " takes no arguments");
       out.command = first == "register" ? Command::Register : Command::Unregister;
+      return true;
+    }
+    if (first == "autostart") {
+      if (args.size() != 2 || (args[1] != "on" && args[1] != "off")) {
+        return fail(error, "autostart needs on or off");
+      }
+      out.command = args[1] == "on" ? Command::AutostartOn : Command::AutostartOff;
       return true;
     }
     if (first == "--help" || first == "-h") {
@@ -81,6 +114,11 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, st
       out.screenshots = args[++i];
     } else if (a == "--headless") {
       out.headless = true;
+    } else if (a == "dial") {
+      if (i + 1 == args.size()) return fail(error, "dial needs an address");
+      if (!setAddress(out, args[++i], error)) return false;
+    } else if (IsPhoneLink(a)) {
+      if (!setAddress(out, a, error)) return false;
     } else {
       return fail(error, "unknown argument \"" + a + "\"");
     }

@@ -2,15 +2,27 @@
 // The command line of `ringova`.
 //
 //   ringova [--mailbox PATH]... [--headless] [--script FILE] [--screenshots DIR]
+//           [dial ADDRESS | ADDRESS]
 //   ringova config list | get NAME | set NAME VALUE
 //   ringova register | unregister
+//   ringova autostart on | off
 //   ringova --help
 #include <string>
 #include <vector>
 
 namespace ringova::host {
 
-enum class Command { Run, ConfigList, ConfigGet, ConfigSet, Register, Unregister, Help };
+enum class Command {
+  Run,
+  ConfigList,
+  ConfigGet,
+  ConfigSet,
+  Register,
+  Unregister,
+  AutostartOn,
+  AutostartOff,
+  Help
+};
 
 struct HostOptions {
   Command command = Command::Run;
@@ -20,9 +32,13 @@ struct HostOptions {
   std::string screenshots;  // windows: a PNG of each window as it is shown or renamed
   std::string name;         // config get / set
   std::string value;        // config set
+  std::string address;      // a phone link to dial once the add-in is up
 };
 
 // False with one line saying why when the command line cannot be used.
+// Whether an argument is a phone link (tel:, callto:, sip:) rather than an option.
+bool IsPhoneLink(const std::string& arg);
+
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, std::string& error);
 
 extern const char kHostUsage[];

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/ringova/autostart.h"
 #include "apps/ringova/config_command.h"
 #include "apps/ringova/host_options.h"
 #include "apps/ringova/modules.h"
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
         return 1;
       }
       return 0;
+    case Command::AutostartOn:
+    case Command::AutostartOff:
+      return RunAutostart(options.command == Command::AutostartOn, stderr);
     case Command::Run:
       break;
   }

@@ -4,17 +4,20 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <QtCore/QCoreApplication>
 #include <atomic>
 #include <csignal>
 #include <memory>
 #include <thread>
 
+#include "apps/ringova/bus_notifications.h"
 #include "apps/ringova/desktop_windows.h"
 #include "apps/ringova/log_follower.h"
 #include "apps/ringova/mailbox_setup.h"
 #include "apps/ringova/modules.h"
 #include "apps/ringova/script_runner.h"
 #include "apps/ringova/script_shell.h"
+#include "apps/ringova/session_bus.h"
 #include "platform/outlook/addin_manager.h"
 #include "platform/outlook/application.h"
 #include "platform/outlook/constants.h"
@@ -23,6 +26,7 @@
 #include "platform/ui/clock.h"
 #include "platform/ui/form.h"
 #include "platform/ui/message_loop.h"
+#include "platform/ui/qt/qt_pump.h"
 #include "platform/ui/timer.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_driver.h"
@@ -102,6 +106,25 @@ void writeLine(std::FILE* out, const std::string& line) {
 }  // namespace
 
 int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
+  // Qt's application object first: the bus needs one, windows need the kind with widgets.
+  const bool bus = SessionBusNamed();
+  std::string noDisplay;
+  const bool drawn = !options.headless && DisplayAvailable(noDisplay);
+  std::unique_ptr<QCoreApplication> qt;
+  if (drawn || bus) qt = MakeQtApplication(drawn);
+  // One ringova per session: a later start hands its link over and ends. A scripted run only
+  // hands over a link; otherwise it runs on its own beside the other.
+  if (bus && (!options.headless || !options.address.empty())) {
+    std::string why;
+    const HandOff handOff = HandToRunningInstance(options.address, why);
+    if (handOff == HandOff::Delivered) return 0;
+    if (handOff == HandOff::Failed) std::fprintf(err, "ringova: %s\n", why.c_str());
+  }
+  if (!options.headless && !drawn) {
+    std::fprintf(err, "ringova: %s; try ringova --headless\n", noDisplay.c_str());
+    return 2;
+  }
+
   if (!ModulesRegistered()) {
     std::string why;
     if (!RegisterModules(false, why)) {
@@ -149,6 +172,33 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
   platform::Registry user(platform::RegistryHive::CurrentUser);
   platform::Registry machine(platform::RegistryHive::LocalMachine);
 
+  // The session bus: this instance's name (links from later starts) and the desktop's
+  // notifications, both served from the loop.
+  std::unique_ptr<platform::ui::qt::QtPump> busPump;  // windows bring their own pump
+  std::unique_ptr<BusApplication> busApplication;
+  std::unique_ptr<BusNotifications> notifications;
+  if (bus) {
+    const auto post = [&loop](std::function<void()> task) { loop.post(std::move(task)); };
+    if (!drawn) busPump = std::make_unique<platform::ui::qt::QtPump>(loop, nullptr);
+    busApplication = std::make_unique<BusApplication>(
+        BusApplication::Handlers{[&shell, err](const std::string& address) {
+                                   if (!shell.phoneLinks().deliver(address)) {
+                                     std::fprintf(err, "ringova: no add-in dials phone links\n");
+                                   }
+                                 },
+                                 [&outlook] {
+                                   if (ol::Explorer* e = outlook.ActiveExplorer()) e->Activate();
+                                 }},
+        post);
+    std::string why;
+    if (!busApplication->claim(why)) {
+      if (!options.headless) std::fprintf(err, "ringova: %s\n", why.c_str());
+      busApplication.reset();
+    }
+    notifications = std::make_unique<BusNotifications>(post);
+    shell.desktop().setNotifications(notifications.get());
+  }
+
   bool done = false;
   std::unique_ptr<DesktopWindows> windows;  // without --headless
   std::unique_ptr<ScriptRunner> runner;
@@ -165,7 +215,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
       });
   if (options.headless) {
     runner = std::make_unique<ScriptRunner>(
-        ScriptTargets{toolkit, driver, outlook},
+        ScriptTargets{toolkit, driver, outlook, shell.phoneLinks()},
         [out](const std::string& line) { writeLine(out, line); }, [&follower] { follower.poll(); },
         [&done] { done = true; });
     ScriptRunner& r = *runner;
@@ -179,11 +229,6 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
       r.messageBoxDone(request, result);
     };
   } else {
-    std::string why;
-    if (!DisplayAvailable(why)) {
-      std::fprintf(err, "ringova: %s; try ringova --headless\n", why.c_str());
-      return 2;
-    }
     toolkit.setModalHandler(nullptr);  // a person answers the windows now
     windows =
         std::make_unique<DesktopWindows>(toolkit, shell.desktop(), outlook, options.screenshots);
@@ -227,6 +272,9 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
     for (const std::string& failure : manager->Failures()) {
       std::fprintf(err, "ringova: %s\n", failure.c_str());
     }
+    if (!options.address.empty() && !shell.phoneLinks().deliver(options.address)) {
+      std::fprintf(err, "ringova: no add-in dials phone links\n");
+    }
   });
   {
     std::unique_ptr<ScriptReader> reader;
@@ -245,6 +293,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
     follower.poll();
   }
   tick.setEnabled(false);
+  shell.desktop().setNotifications(nullptr);
   toolkit.onChanged = nullptr;
   toolkit.onFormGone = nullptr;
   return 0;

@@ -111,6 +111,11 @@ void ScriptRunner::run(const std::string& raw) {
     return;
   }
   if (c == "contact") return contactCommand(w);
+  if (c == "dial") {
+    if (w.size() != 2) return error("dial needs one address");
+    if (!t_.links.deliver(w[1])) error("no add-in dials phone links");
+    return;
+  }
   if (c == "form") return formCommand(w);
   if (c == "close") return closeCommand(w);
   if (c == "dump") return dumpCommand(w);

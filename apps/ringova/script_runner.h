@@ -18,6 +18,7 @@
 
 #include "apps/common/json_line.h"
 #include "platform/shell/message_box.h"
+#include "platform/shell/phone_links.h"
 
 namespace platform::ui {
 class Control;
@@ -37,6 +38,7 @@ struct ScriptTargets {
   platform::ui::Toolkit& toolkit;
   platform::ui::UiDriver& driver;
   platform::outlook::Application& outlook;
+  platform::shell::PhoneLinks& links;  // `dial ADDRESS`
 };
 
 class ScriptRunner {

@@ -48,6 +48,8 @@ class ScriptShell final : public platform::shell::Shell {
   std::optional<platform::shell::SystemVersion> systemVersion() override {
     return inner_.systemVersion();
   }
+  platform::shell::PhoneLinks& phoneLinks() override { return inner_.phoneLinks(); }
+  platform::shell::Notifications* notifications() override { return inner_.notifications(); }
 
  private:
   platform::shell::LinuxShell inner_;

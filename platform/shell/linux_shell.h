@@ -7,6 +7,7 @@
 // - Beep writes the terminal bell to stderr when it is a terminal, unless a beeper is set.
 // - Addresses open with xdg-open (or the program named by $TELVANE_OPENER), started without waiting
 //   for it.
+// - Notifications are the host's to lend (setNotifications); without them there are none.
 #include <functional>
 
 #include "platform/shell/shell.h"
@@ -33,8 +34,12 @@ class LinuxShell final : public Shell {
   LocaleInfo userLocale() override;
   LocaleInfo systemLocale() override;
   std::optional<SystemVersion> systemVersion() override;
+  PhoneLinks& phoneLinks() override { return links_; }
+  Notifications* notifications() override { return notifications_; }
 
   TrayIconTable& trayIcons() { return trays_; }
+  // The host's notifications (it owns them and takes them back with null before they go).
+  void setNotifications(Notifications* notifications) { notifications_ = notifications; }
   // Replaces the terminal bell (a renderer sounds the desktop's); empty restores it.
   void setBeeper(std::function<void(int frequencyHz, int durationMs)> beeper) {
     beeper_ = std::move(beeper);
@@ -44,6 +49,8 @@ class LinuxShell final : public Shell {
   ui::Toolkit& toolkit_;
   TrayIconTable trays_;
   std::function<void(int, int)> beeper_;
+  PhoneLinks links_;
+  Notifications* notifications_ = nullptr;
 };
 
 }  // namespace platform::shell

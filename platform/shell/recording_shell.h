@@ -70,6 +70,11 @@ class RecordingShell final : public Shell {
   LocaleInfo userLocale() override { return userLocale_; }
   LocaleInfo systemLocale() override { return systemLocale_; }
   std::optional<SystemVersion> systemVersion() override { return version_; }
+  PhoneLinks& phoneLinks() override { return links_; }
+  Notifications* notifications() override { return notificationsOn_ ? &notifications_ : nullptr; }
+  RecordingNotifications& recordedNotifications() { return notifications_; }
+  // Off: the desktop has no notification server.
+  void setNotificationsAvailable(bool on) { notificationsOn_ = on; }
 
  private:
   std::deque<MsgBoxResult> boxAnswers_;
@@ -88,6 +93,9 @@ class RecordingShell final : public Shell {
   std::vector<std::string> log_;
   TrayIconTable trays_;
   std::shared_ptr<std::multiset<std::string>> mutexes_;
+  PhoneLinks links_;
+  RecordingNotifications notifications_;
+  bool notificationsOn_ = true;
 };
 
 }  // namespace platform::shell

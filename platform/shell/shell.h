@@ -9,6 +9,8 @@
 #include "platform/shell/locale_info.h"
 #include "platform/shell/message_box.h"
 #include "platform/shell/named_mutex.h"
+#include "platform/shell/notifications.h"
+#include "platform/shell/phone_links.h"
 #include "platform/shell/special_folders.h"
 #include "platform/shell/system_version.h"
 #include "platform/shell/tray_icon.h"
@@ -50,6 +52,11 @@ class Shell {
   virtual LocaleInfo userLocale() = 0;
   virtual LocaleInfo systemLocale() = 0;
   virtual std::optional<SystemVersion> systemVersion() = 0;
+
+  // Phone links handed over by the desktop, for the part that dials.
+  virtual PhoneLinks& phoneLinks() = 0;
+  // The desktop's notifications; null when the desktop has none.
+  virtual Notifications* notifications() = 0;
 };
 
 }  // namespace platform::shell

@@ -38,6 +38,7 @@ struct AddinSettings {
   bool Activated = false;
   std::string Country;
   std::string PathLogFile;
+  bool DesktopNotifications = true;  // arriving calls also as desktop notifications
 };
 
 // "True" / "False".

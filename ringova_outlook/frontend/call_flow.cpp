@@ -3,6 +3,7 @@
 #include "platform/outlook/text_util.h"
 #include "ringova_outlook/contacts/contact_directory.h"
 #include "ringova_outlook/dialing/addin_dialing.h"
+#include "ringova_outlook/dialing/dial_address.h"
 #include "ringova_outlook/frontend/main_window.h"
 #include "ringova_outlook/resources/string_table.h"
 #include "ringova_outlook/support/apply_ui_font.h"
@@ -21,6 +22,11 @@ constexpr int kActiveCallText = 175;
 constexpr int kMakeCallText = 118;
 constexpr int kCloseText = 117;
 constexpr int kCancelText = 146;
+constexpr int kCallArrivedText = 122;
+constexpr int kAcceptText = 129;
+constexpr int kRejectText = 130;
+constexpr std::string_view kAcceptKey = "accept";
+constexpr std::string_view kRejectKey = "reject";
 constexpr std::string_view kCallCanceledLog = "The call is canceled ";
 constexpr std::string_view kAboutForm = "fAbout";
 
@@ -101,21 +107,64 @@ void CallFlow::AdviseEvents() {
 
 void CallFlow::MakeCall() {
   Log("Press 'Make' button");
-  CallLegs& legs = main_.Legs();
-  if (legs.Leg1.State != kLegIdle) {
-    if (ShowNote(Res(kActiveCallText), Res(kMakeCallText), Res(kCloseText), Res(kCancelText))) {
-      CloseCalls();
-    }
-    return;
-  }
+  if (AskToCloseRunningCall()) return;
   if (main_.visible()) main_.hide();
-  const std::string number(TrimBlanks(selected_ ? selected_->GetSelectedItems() : std::string()));
+  DialNumber(std::string(TrimBlanks(selected_ ? selected_->GetSelectedItems() : std::string())));
+}
+
+// True when a call runs: the user is asked whether to close it, and nothing is dialled.
+bool CallFlow::AskToCloseRunningCall() {
+  if (main_.Legs().Leg1.State == kLegIdle) return false;
+  if (ShowNote(Res(kActiveCallText), Res(kMakeCallText), Res(kCloseText), Res(kCancelText))) {
+    CloseCalls();
+  }
+  return true;
+}
+
+void CallFlow::DialNumber(const std::string& number) {
   if (number.empty()) return;
   Destination = PrepareDialNumber(number);
   if (Destination.empty()) return;
   ChangeButtons(ButtonMode::DisableMake);
   Log("MakeCall: to  '" + number + "' =>> " + Destination);
   CreateCalls();
+}
+
+void CallFlow::DialAddress(const std::string& address) {
+  Log("DialAddress: '" + address + "'");
+  const ringova::DialAddress parsed = ParseDialAddress(address);
+  if (parsed.problem != AddressProblem::None) {
+    const std::string why(AddressProblemText(parsed.problem));
+    Log("DialAddress: " + why);
+    Message(why);
+    return;
+  }
+  if (!main_.PbxConnected) {
+    const AddinSettings& s = main_.Settings();
+    if (s.ServAddr.empty() || s.UserName.empty()) {
+      Log("DialAddress: not configured");
+      Message(main_.text_mandatory_);
+      return;
+    }
+    if (!main_.ReconnectTimerRunning(kReconnectTimer)) main_.Connect(false);
+    if (!main_.PbxConnected) {
+      Log("DialAddress: not connected");
+      // The reconnect timer brings the connection back; the address is dialled then.
+      if (main_.ReconnectTimerRunning(kReconnectTimer)) pending_address_ = address;
+      Message(main_.text_not_connected_);
+      return;
+    }
+  }
+  if (AskToCloseRunningCall()) return;
+  if (main_.visible()) main_.hide();
+  DialNumber(parsed.number);
+}
+
+void CallFlow::DialPendingAddress() {
+  if (pending_address_.empty() || !main_.PbxConnected) return;
+  const std::string address = std::move(pending_address_);
+  pending_address_.clear();
+  DialAddress(address);
 }
 
 void CallFlow::CloseCurrentCall() {
@@ -345,6 +394,7 @@ void CallFlow::CallArrived(const std::string& callID, const std::string& caller,
   // must not get the same one.
   const auto index = static_cast<int16_t>(records_.size());
   records_.push_back({callID, callee, false});
+  notifications_.push_back(0);
   windows_.push_back(std::make_unique<IncomingWindow>(
       IncomingWindow::Context{main_.context_.toolkit, main_.context_.shell, *this, directory_,
                               [this](std::string_view line) { Log(std::string(line)); },
@@ -357,6 +407,59 @@ void CallFlow::CallArrived(const std::string& callID, const std::string& caller,
   // is to ask the user about a call that is gone.
   if (index >= Count() || records_[index].CallID != callID) return;
   windows_[index]->LoadData(index, caller);
+  Notify(index, callID);
+}
+
+// The same decision as the window's buttons: the button is pressed, so the window closes and
+// hands the decision over exactly as when the user clicks it.
+void CallFlow::Notify(int16_t index, const std::string& callID) {
+  platform::shell::Notifications* desktop = main_.context_.shell.notifications();
+  IncomingWindow* window = Window(index);
+  if (!desktop || !window || !main_.Settings().DesktopNotifications) return;
+  const std::string name = window->txtContactFrom.text();
+  const std::string number = window->txtCaller.text();
+  platform::shell::NotificationRequest request;
+  request.summary = Res(kCallArrivedText) + std::to_string(index + 1);
+  request.body = name.empty() ? number : name + " (" + number + ")";
+  request.actions = {{std::string(kAcceptKey), std::string(TrimBlanks(Res(kAcceptText)))},
+                     {std::string(kRejectKey), std::string(TrimBlanks(Res(kRejectText)))}};
+  std::weak_ptr<bool> alive = alive_;
+  request.onAction = [this, alive, index, callID](const std::string& key) {
+    if (alive.lock()) NotificationAction(index, callID, key);
+  };
+  notifications_[index] = desktop->show(std::move(request));
+  Log("Notification: " + callID + (notifications_[index] ? " shown" : " not shown"));
+}
+
+void CallFlow::NotificationAction(int16_t index, const std::string& callID,
+                                  const std::string& key) {
+  // The entry may be finished, or even taken by a later call, by the time the user clicks.
+  if (index >= Count() || records_[index].CallID != callID) return;
+  notifications_[index] = 0;
+  IncomingWindow* window = Window(index);
+  if (!window || !window->visible()) return;
+  Log("Notification: " + callID + " - " + key);
+  if (key == kAcceptKey) {
+    window->cmdAccept.raiseClick();
+  } else if (key == kRejectKey) {
+    window->cmdReject.raiseClick();
+  }
+}
+
+void CallFlow::CloseNotification(int16_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= notifications_.size()) return;
+  const platform::shell::NotificationId id = notifications_[index];
+  notifications_[index] = 0;
+  if (id == 0) return;
+  if (platform::shell::Notifications* desktop = main_.context_.shell.notifications()) {
+    desktop->close(id);
+  }
+}
+
+platform::shell::NotificationId CallFlow::NotificationOf(int16_t index) const {
+  return index >= 0 && static_cast<std::size_t>(index) < notifications_.size()
+             ? notifications_[index]
+             : 0;
 }
 
 void CallFlow::HideWindowsForArrival() {
@@ -436,6 +539,7 @@ void CallFlow::StopArrived(int16_t index) {
   IncomingCallRecord& record = records_[index];
   Log("StopArrived: " + record.CallID);
   record = IncomingCallRecord{};
+  CloseNotification(index);
   IncomingCallInServ();
 }
 
@@ -452,6 +556,7 @@ void CallFlow::DeleteClosedCall(const std::string& callID) {
   const int16_t index = GetArrivedPage(callID);
   if (index < 0) return;
   records_[index].CallID.clear();
+  CloseNotification(index);
   IncomingCallInServ();
 }
 
@@ -483,6 +588,10 @@ void CallFlow::CloseWindows() {
 }
 
 void CallFlow::ForgetWindows() {
+  for (std::size_t i = 0; i < notifications_.size(); ++i) {
+    CloseNotification(static_cast<int16_t>(i));
+  }
+  notifications_.clear();
   for (auto& window : windows_) retired_.push_back(std::move(window));
   windows_.clear();
   if (retired_.empty()) return;

@@ -55,6 +55,12 @@ class CallFlow final : public IncomingCalls, public IncomingCallHost {
 
   // ---- outgoing
   void MakeCall();
+  // A phone link clicked on the desktop: its number is dialled exactly as a picked one and
+  // logged as a Make. An address without a number, missing settings or no connection dial
+  // nothing and say why; while the reconnect timer runs the address waits for the connection.
+  void DialAddress(const std::string& address);
+  // After connecting: the address that waited, if any.
+  void DialPendingAddress();
   void CloseCurrentCall();
   void CreateCalls();
   void CloseCalls();
@@ -71,6 +77,8 @@ class CallFlow final : public IncomingCalls, public IncomingCallHost {
                    const std::string& origCallID);
 
   // ---- arriving calls
+  // The desktop notification of the entry at index (0: none).
+  platform::shell::NotificationId NotificationOf(int16_t index) const;
   int16_t Count() const { return static_cast<int16_t>(records_.size()); }
   const std::vector<IncomingCallRecord>& Records() const { return records_; }
   // The window of the entry at index, null when there is none.
@@ -91,6 +99,11 @@ class CallFlow final : public IncomingCalls, public IncomingCallHost {
   int TimeIncoming() const override;
 
  private:
+  bool AskToCloseRunningCall();
+  void DialNumber(const std::string& number);
+  void Notify(int16_t index, const std::string& callID);
+  void NotificationAction(int16_t index, const std::string& callID, const std::string& key);
+  void CloseNotification(int16_t index);
   void OnConfirmed(const std::string& callID);
   void OnClosed(const std::string& callID);
   void PlayTick();
@@ -124,6 +137,8 @@ class CallFlow final : public IncomingCalls, public IncomingCallHost {
   ContactDirectory* directory_ = nullptr;
   platform::ui::Timer play_timer_;
   std::vector<IncomingCallRecord> records_;
+  std::vector<platform::shell::NotificationId> notifications_;  // same index as records_
+  std::string pending_address_;
   std::vector<std::unique_ptr<IncomingWindow>> windows_;  // same index as records_
   // Windows given up while one of them may still be running its own close; destroyed from the
   // message loop, never inside a window's handler.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/outlook/text_util.h"
+#include "ringova_outlook/frontend/call_flow.h"
 #include "ringova_outlook/frontend/main_window.h"
 
 namespace ringova {
@@ -103,6 +104,7 @@ void fMain::Connect(bool guiRequest) {
     LoadContactsAtConnect();
     ChangeButtons(ButtonMode::DisableClose);
     if (s.Incoming) SubscribeIncoming();
+    calls_->DialPendingAddress();
   } else {
     Log("Failed to connect to " + s.ServAddr);
     setEnabled(true);

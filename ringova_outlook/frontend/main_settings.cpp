@@ -65,6 +65,7 @@ void fMain::ShowFields() {
   chReconnect.setValue(settings_.Reconnect ? 1 : 0);
   chTapi.setValue(settings_.TapiPhone ? 1 : 0);
   chUpdate.setValue(settings_.CheckUpdate ? 1 : 0);
+  chNotify.setValue(settings_.DesktopNotifications ? 1 : 0);
   optLoadAll.setValue(settings_.FillContacts);
   optLoadSel.setValue(settings_.LoadSelectedFolders);
 }
@@ -91,6 +92,7 @@ void fMain::SaveSettings() {
   store_.WriteBool("DontShowOnStartup", s.DontShowOnStartup);
   store_.Write("SelectedContactFolders", s.SelectedContactFolders);
   store_.WriteBool("LoadSelectedFolders", s.LoadSelectedFolders);
+  store_.WriteBool("DesktopNotifications", chNotify.checked());
 }
 
 void fMain::SetInterPrefix(std::string_view country, std::int16_t& index) {
@@ -105,7 +107,8 @@ bool fMain::SettingsChanged() const {
          FieldNumber(reconnectTimeout.text()) != s.TimeReconnect ||
          chSecure.checked() != s.Secure || chArrived.checked() != s.Incoming ||
          chReconnect.checked() != s.Reconnect || chTapi.checked() != s.TapiPhone ||
-         chUpdate.checked() != s.CheckUpdate || cboCountry.text() != s.Country;
+         chUpdate.checked() != s.CheckUpdate || chNotify.checked() != s.DesktopNotifications ||
+         cboCountry.text() != s.Country;
 }
 
 void fMain::UpdateCancelCaption() {
@@ -237,6 +240,10 @@ void fMain::Apply() {
     s.CheckUpdate = chUpdate.checked();
     store_.WriteBool("CheckUpdate", s.CheckUpdate);
   }
+  if (chNotify.checked() != s.DesktopNotifications) {
+    s.DesktopNotifications = chNotify.checked();
+    store_.WriteBool("DesktopNotifications", s.DesktopNotifications);
+  }
 
   SettingsLoaded = true;
   btnApply.setEnabled(false);
@@ -295,6 +302,7 @@ void fMain::RestoreFields() {
   SetTextIfDifferent(reconnectTimeout, std::to_string(s.TimeReconnect));
   SetCheck(chTapi, s.TapiPhone);
   SetCheck(chUpdate, s.CheckUpdate);
+  SetCheck(chNotify, s.DesktopNotifications);
   optLoadAll.setValue(s.FillContacts);
   optLoadSel.setValue(s.LoadSelectedFolders);
   btnApply.setEnabled(false);

@@ -24,11 +24,12 @@ struct CaptionEntry {
   int id;
 };
 constexpr CaptionEntry kCaptions[] = {
-    {"lblConnect", 102}, {"lblAddress", 103},   {"lblPort", 104},    {"lblUser", 108},
-    {"lblPswd", 106},    {"chSecure", 187},     {"chArrived", 110},  {"lblTimeout", 111},
-    {"lblSec1", 112},    {"chReconnect", 113},  {"lblTry", 114},     {"lblSec2", 112},
-    {"chTapi", 147},     {"chUpdate", 178},     {"Label2", 182},     {"lblDialing", 107},
-    {"Label1", 160},     {"btnDialRules", 161}, {"btnLogFile", 154}, {"btnApply", 145},
+    {"lblConnect", 102}, {"lblAddress", 103},  {"lblPort", 104},      {"lblUser", 108},
+    {"lblPswd", 106},    {"chSecure", 187},    {"chArrived", 110},    {"lblTimeout", 111},
+    {"lblSec1", 112},    {"chReconnect", 113}, {"lblTry", 114},       {"lblSec2", 112},
+    {"chTapi", 147},     {"chUpdate", 178},    {"chNotify", 188},     {"Label2", 182},
+    {"lblDialing", 107}, {"Label1", 160},      {"btnDialRules", 161}, {"btnLogFile", 154},
+    {"btnApply", 145},
 };
 
 // Placement in twips: left, top, width, height.
@@ -37,22 +38,23 @@ struct Place {
   int left, top, width, height;
 };
 constexpr Place kLayout[] = {
-    {"lblConnect", 120, 120, 2400, 255},        {"lblAddress", 240, 480, 1200, 255},
-    {"txtServAddr", 1560, 450, 2400, 315},      {"lblPort", 4080, 480, 600, 255},
-    {"txtServPort", 4740, 450, 900, 315},       {"lblUser", 240, 900, 1200, 255},
-    {"txtUserName", 1560, 870, 1500, 315},      {"lblPswd", 3180, 900, 900, 255},
-    {"txtPswd", 4140, 870, 1500, 315},          {"chSecure", 240, 1290, 2700, 255},
-    {"chArrived", 240, 1650, 2700, 255},        {"lblTimeout", 3060, 1650, 900, 255},
-    {"timeout", 3960, 1620, 600, 315},          {"lblSec1", 4620, 1650, 480, 255},
-    {"chReconnect", 240, 2010, 2700, 255},      {"lblTry", 3060, 2010, 900, 255},
-    {"reconnectTimeout", 3960, 1980, 600, 315}, {"lblSec2", 4620, 2010, 480, 255},
-    {"chTapi", 240, 2370, 2700, 255},           {"chUpdate", 3060, 2370, 2700, 255},
-    {"Label2", 240, 2760, 1500, 255},           {"cboCountry", 1800, 2730, 3840, 315},
-    {"optLoadAll", 240, 3150, 2700, 255},       {"optLoadSel", 3060, 3150, 2700, 255},
-    {"lblDialing", 120, 3570, 2400, 255},       {"Label1", 240, 3930, 2400, 255},
-    {"btnDialRules", 2760, 3870, 1800, 375},    {"btnLogFile", 240, 4380, 1800, 375},
-    {"lblMessage", 120, 4860, 5520, 495},       {"cmdConnect", 240, 5460, 1500, 375},
-    {"btnApply", 2280, 5460, 1500, 375},        {"btnCancel", 4140, 5460, 1500, 375},
+    {"lblConnect", 120, 120, 2400, 255},   {"lblAddress", 240, 480, 1200, 255},
+    {"txtServAddr", 1560, 450, 2400, 315}, {"lblPort", 4080, 480, 600, 255},
+    {"txtServPort", 4740, 450, 900, 315},  {"lblUser", 240, 900, 1200, 255},
+    {"txtUserName", 1560, 870, 1500, 315}, {"lblPswd", 3180, 900, 900, 255},
+    {"txtPswd", 4140, 870, 1500, 315},     {"chSecure", 240, 1290, 2700, 255},
+    {"chNotify", 3060, 1290, 2700, 255},   {"chArrived", 240, 1650, 2700, 255},
+    {"lblTimeout", 3060, 1650, 900, 255},  {"timeout", 3960, 1620, 600, 315},
+    {"lblSec1", 4620, 1650, 480, 255},     {"chReconnect", 240, 2010, 2700, 255},
+    {"lblTry", 3060, 2010, 900, 255},      {"reconnectTimeout", 3960, 1980, 600, 315},
+    {"lblSec2", 4620, 2010, 480, 255},     {"chTapi", 240, 2370, 2700, 255},
+    {"chUpdate", 3060, 2370, 2700, 255},   {"Label2", 240, 2760, 1500, 255},
+    {"cboCountry", 1800, 2730, 3840, 315}, {"optLoadAll", 240, 3150, 2700, 255},
+    {"optLoadSel", 3060, 3150, 2700, 255}, {"lblDialing", 120, 3570, 2400, 255},
+    {"Label1", 240, 3930, 2400, 255},      {"btnDialRules", 2760, 3870, 1800, 375},
+    {"btnLogFile", 240, 4380, 1800, 375},  {"lblMessage", 120, 4860, 5520, 495},
+    {"cmdConnect", 240, 5460, 1500, 375},  {"btnApply", 2280, 5460, 1500, 375},
+    {"btnCancel", 4140, 5460, 1500, 375},
 };
 
 }  // namespace
@@ -79,6 +81,7 @@ fMain::fMain(Context context)
       lblSec2(add<Label>("lblSec2")),
       chTapi(add<CheckBox>("chTapi")),
       chUpdate(add<CheckBox>("chUpdate")),
+      chNotify(add<CheckBox>("chNotify")),
       Label2(add<Label>("Label2")),
       cboCountry(add<ComboBox>("cboCountry")),
       optLoadAll(add<OptionButton>("optLoadAll")),
@@ -128,7 +131,8 @@ void fMain::WireEvents() {
   }
   for (Control* c : {static_cast<Control*>(&chSecure), static_cast<Control*>(&chArrived),
                      static_cast<Control*>(&chReconnect), static_cast<Control*>(&chTapi),
-                     static_cast<Control*>(&chUpdate), static_cast<Control*>(&cboCountry)}) {
+                     static_cast<Control*>(&chUpdate), static_cast<Control*>(&chNotify),
+                     static_cast<Control*>(&cboCountry)}) {
     c->onClick = [this] { FieldChanged(); };
   }
   optLoadAll.onClick = [this] { LoadOptionClicked(); };

@@ -116,6 +116,7 @@ class fMain final : public platform::ui::Form {
   platform::ui::Label& lblSec2;
   platform::ui::CheckBox& chTapi;
   platform::ui::CheckBox& chUpdate;
+  platform::ui::CheckBox& chNotify;  // DesktopNotifications
   platform::ui::Label& Label2;
   platform::ui::ComboBox& cboCountry;
   platform::ui::OptionButton& optLoadAll;

@@ -52,6 +52,7 @@ AddinSettings SettingsStore::Load(bool& mandatory_missing) {
   s.Activated = ReadBool(Read("Activated"), false);
   s.Country = Read("Country");
   s.PathLogFile = Read("PathLogFile");
+  s.DesktopNotifications = ReadBool(Read("DesktopNotifications"), true);
   return s;
 }
 

@@ -51,9 +51,13 @@ AddinParts::AddinParts(const platform::outlook::HostServices& host,
   main_->Calls().SetDirectory(directory_.get());
   directory_->SetToolbar(&buttons);
   SetOutlook(outlook);
+  // Phone links from the desktop are dialled by this add-in while it is loaded.
+  host.shell.phoneLinks().setTaker(
+      [main = main_.get()](const std::string& address) { main->Calls().DialAddress(address); });
 }
 
 AddinParts::~AddinParts() {
+  host_.shell.phoneLinks().setTaker(nullptr);
   InstallSupportWindows(nullptr);
   // The directory reads the settings record of the window: it goes first, the window (and its
   // control) after it.

@@ -305,6 +305,7 @@ void Connect::SettingsClicked() {
     main.optLoadAll.setValue(s.FillContacts);
     main.optLoadSel.setValue(s.LoadSelectedFolders);
     main.chUpdate.setValue(s.CheckUpdate);
+    main.chNotify.setValue(s.DesktopNotifications);
     main.btnApply.setEnabled(false);
     main.show(platform::ui::ShowMode::Modal);
   } catch (const std::exception&) {

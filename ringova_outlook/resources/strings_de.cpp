@@ -92,6 +92,7 @@ constexpr Entry kTable[] = {
     {185, "Laden "},
     {186, "Möchten Sie alle Kontakte laden?"},
     {187, "Sichere Verbindung:"},
+    {188, "Desktop-Benachrichtigungen"},
 };
 
 }  // namespace

@@ -92,6 +92,7 @@ constexpr Entry kTable[] = {
     {185, "Load "},
     {186, "Do you want to load all contacts?"},
     {187, "Secure connection:"},
+    {188, "Desktop notifications"},
 };
 
 }  // namespace

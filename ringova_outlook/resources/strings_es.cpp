@@ -92,6 +92,7 @@ constexpr Entry kTable[] = {
     {185, "Cargar "},
     {186, "¿Desea cargar todos los contactos?"},
     {187, "Conexión segura:"},
+    {188, "Notificaciones de escritorio"},
 };
 
 }  // namespace

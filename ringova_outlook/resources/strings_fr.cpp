@@ -92,6 +92,7 @@ constexpr Entry kTable[] = {
     {185, "Charger "},
     {186, "Voulez-vous charger tous les contacts ?"},
     {187, "Connexion sécurisée :"},
+    {188, "Notifications du bureau"},
 };
 
 }  // namespace

@@ -92,6 +92,7 @@ constexpr Entry kTable[] = {
     {185, "Carica "},
     {186, "Caricare tutti i contatti?"},
     {187, "Connessione sicura:"},
+    {188, "Notifiche sul desktop"},
 };
 
 }  // namespace

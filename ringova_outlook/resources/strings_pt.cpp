@@ -92,6 +92,7 @@ constexpr Entry kTable[] = {
     {185, "Carregar "},
     {186, "Deseja carregar todos os contatos?"},
     {187, "Conexão segura:"},
+    {188, "Notificações na área de trabalho"},
 };
 
 }  // namespace

@@ -50,6 +50,11 @@ def test_contents_are_the_public_files_only(prefix):
         *(f"share/doc/telvane/examples/{f}"
           for f in ("CMakeLists.txt", "call.c", "call.cpp", "call.py")),
         "etc/telvane/machine.reg", "etc/telvane/machine.reg.lock",
+        "share/applications/org.telvane.Ringova.desktop",
+        "share/icons/hicolor/scalable/apps/org.telvane.Ringova.svg",
+        "share/icons/hicolor/48x48/apps/org.telvane.Ringova.png",
+        "share/icons/hicolor/128x128/apps/org.telvane.Ringova.png",
+        "share/dbus-1/services/org.telvane.Ringova.service",
     } | targets
     assert files - expected == set(), "installed but not public"
     assert expected - files - {"etc/telvane/machine.reg.lock"} == set(), "missing"
@@ -63,6 +68,22 @@ def test_contents_are_the_public_files_only(prefix):
     store = (prefix / "etc/telvane/machine.reg").read_text()
     assert ("[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ringova AddIn_is1]\n"
             f"\"DisplayVersion\"=sz:\"{ENV['TELVANE_VERSION']}\"") in store
+
+
+def test_desktop_entry_declares_the_phone_links_and_starts_the_installed_program(prefix):
+    entry = prefix / "share/applications/org.telvane.Ringova.desktop"
+    run(["desktop-file-validate", str(entry)])
+    lines = entry.read_text().splitlines()
+    assert "Exec=ringova %u" in lines
+    assert "DBusActivatable=true" in lines
+    assert ("MimeType=x-scheme-handler/tel;x-scheme-handler/callto;x-scheme-handler/sip;"
+            in lines)
+    service = (prefix / "share/dbus-1/services/org.telvane.Ringova.service").read_text()
+    assert f"Exec={prefix}/bin/ringova\n" in service
+    assert "Name=org.telvane.Ringova\n" in service
+    for size in (48, 128):
+        icon = prefix / f"share/icons/hicolor/{size}x{size}/apps/org.telvane.Ringova.png"
+        assert icon.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
 
 
 def run_example(prefix, command, env=None):

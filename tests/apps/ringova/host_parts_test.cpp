@@ -37,6 +37,15 @@ TEST(HostOptionsTest, RunsConfigAndRegistration) {
   EXPECT_EQ(o.screenshots, "shots");
   EXPECT_FALSE(o.headless);
 
+  // A phone link, after "dial" or alone (as the desktop entry passes it).
+  ASSERT_TRUE(ParseHostOptions({"--headless", "dial", "tel:+4930"}, o, error));
+  EXPECT_EQ(o.command, Command::Run);
+  EXPECT_EQ(o.address, "tel:+4930");
+  ASSERT_TRUE(ParseHostOptions({"CallTo://0171"}, o, error));
+  EXPECT_EQ(o.address, "CallTo://0171");
+  ASSERT_TRUE(ParseHostOptions({"autostart", "off"}, o, error));
+  EXPECT_EQ(o.command, Command::AutostartOff);
+
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"--script", "s.txt"},
                                               {"--headless", "--script"},
                                               {"--headless", "--script", "a", "--script", "b"},
@@ -45,7 +54,12 @@ TEST(HostOptionsTest, RunsConfigAndRegistration) {
                                               {"config", "list", "x"},
                                               {"headless"},
                                               {"--screenshots"},
-                                              {"--headless", "--screenshots", "shots"}}) {
+                                              {"--headless", "--screenshots", "shots"},
+                                              {"dial"},
+                                              {"tel:1", "sip:2"},
+                                              {"autostart"},
+                                              {"autostart", "on", "off"},
+                                              {"mailto:ann@example.org"}}) {
     EXPECT_FALSE(ParseHostOptions(bad, o, error)) << bad.back();
     EXPECT_FALSE(error.empty());
   }

@@ -49,6 +49,53 @@ TEST_F(HostPipeTest, OutgoingAndIncomingSession) {
   EXPECT_TRUE(logged("Ringova AddIn  Disconnected"));
 }
 
+// A phone link on the command line is dialled once the add-in has connected, logged as a Make;
+// the script's dial line does the same, and an address without a number says why.
+TEST_F(HostPipeTest, PhoneLinksFromTheCommandLineAndTheScript) {
+  startSimulator();
+  storeAccount();
+  startHost({"--mailbox", RINGOVA_SAMPLE_MAILBOX, "dial", "tel:+49-30-1234567;phone-context=+49"});
+  ASSERT_FALSE(until("log", "Connected to device").is_null());
+  ASSERT_FALSE(until("log", "MakeCall: to  '+49-30-1234567' =>> +49301234567").is_null());
+  send(
+      "wait log OnConfirmed 10\n"
+      "click Close\n"
+      "wait log OnClosed 10\n"
+      "answer OK\n"
+      "dial tel:\n"
+      "dial callto://0171%20555\n"
+      "wait log \"MakeCall: to  '0171 555' =>> 0171555\" 10\n"
+      "quit\n");
+  const Json box = until("msgbox");
+  ASSERT_FALSE(box.is_null());
+  EXPECT_EQ(box["msgbox"], "The address holds no number");
+  EXPECT_EQ(finish(), 0);
+  EXPECT_TRUE(logged("MakeCall: to  '0171 555' =>> 0171555"));
+  EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
+}
+
+// The autostart entry: written where the desktop looks at login, starting this very program,
+// valid for the desktop's checker; off removes it, and off again is no error.
+TEST_F(HostPipeTest, AutostartOnAndOff) {
+  const std::filesystem::path entry = home_.path() / "config/autostart/org.telvane.Ringova.desktop";
+  Finished on = run({"autostart", "on"});
+  EXPECT_EQ(on.status, 0) << on.err;
+  ASSERT_TRUE(std::filesystem::exists(entry));
+  const std::string text = testsupport::ReadFile(entry);
+  EXPECT_NE(text.find("Exec=\"" + std::filesystem::canonical(RINGOVA_BIN).string() + "\"\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(std::system(("desktop-file-validate '" + entry.string() + "'").c_str()), 0);
+  EXPECT_EQ(run({"autostart", "on"}).status, 0);  // again: the same entry
+
+  EXPECT_EQ(run({"autostart", "off"}).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_EQ(run({"autostart", "off"}).status, 0);
+  const Finished bad = run({"autostart", "maybe"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("autostart needs on or off"), std::string::npos);
+}
+
 // The first start without an account opens the settings window modally; the lines after it
 // answer it: a message box about the missing fields (queued answer), then the account.
 TEST_F(HostPipeTest, ScriptAnswersAModalWindow) {

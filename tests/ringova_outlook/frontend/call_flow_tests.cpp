@@ -187,5 +187,88 @@ TEST_F(CallFlowTest, WithoutASessionMakeSaysTheCallIsCanceled) {
   EXPECT_EQ(modes_.modes, (Modes{2, 1}));
 }
 
+// A clicked phone link takes the path of a picked number: cleaned, dialled through the own
+// phone, logged as a Make.
+TEST_F(CallFlowTest, APhoneLinkIsDialledLikeAPickedNumber) {
+  fMain& w = connected("Sim-5.1.25-PBX");
+  w.Calls().DialAddress("tel:+49-30-1234567;phone-context=+49");
+  ASSERT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 1; }));
+  const std::string leg1 = w.Legs().Leg1.CallID;
+  EXPECT_TRUE(logged("DialAddress: 'tel:+49-30-1234567;phone-context=+49'"));
+  EXPECT_TRUE(logged("MakeCall: to  '+49-30-1234567' =>> +49301234567"));
+  EXPECT_EQ(inboundCount({"createcall", "\"system\"", "\"pbx:201\"", "\"Ringova\"}]"}), 1u);
+  answerOwnPhone(w, leg1);
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+  EXPECT_EQ(inboundCount({"transfercall", leg1, "\"tel:+49301234567\""}), 1u);
+  EXPECT_EQ(modes_.modes, (Modes{1, 2, 2, 0, 1}));
+
+  // callto: and percent-escapes.
+  w.Calls().DialAddress("callto://0171%20555");
+  ASSERT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 1; }));
+  EXPECT_TRUE(logged("MakeCall: to  '0171 555' =>> 0171555"));
+  // A second link while that call runs asks first, as Make does, and dials nothing.
+  bool asked = false;
+  driver_.expect("fNote", [&](platform::ui::Form&) {
+    asked = true;
+    driver_.click(support_->Note().CancelButton());
+  });
+  w.Calls().DialAddress("sip:202@pbx.example");
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(inboundCount({"createcall"}), 2u);
+  EXPECT_EQ(shell_.messageBoxes().size(), 0u);
+}
+
+TEST_F(CallFlowTest, AnAddressWithoutANumberDialsNothingAndSaysWhy) {
+  fMain& w = connected();
+  for (const char* address : {"tel:", "callto://", "", "mailto:ann@example.org", "tel:1%G"}) {
+    w.Calls().DialAddress(address);
+  }
+  const auto& boxes = shell_.messageBoxes();
+  ASSERT_EQ(boxes.size(), 5u);
+  EXPECT_EQ(boxes[0].text, "The address holds no number");
+  EXPECT_EQ(boxes[1].text, "The address holds no number");
+  EXPECT_EQ(boxes[2].text, "The address is empty");
+  EXPECT_EQ(boxes[3].text, "The address is not a tel:, callto: or sip: address");
+  EXPECT_EQ(boxes[4].text, "The address has a broken %-escape");
+  EXPECT_EQ(boxes[0].title, "Ringova");
+  EXPECT_TRUE(logged("DialAddress: The address holds no number"));
+  EXPECT_EQ(inboundCount({"createcall"}), 0u);
+  EXPECT_EQ(modes_.modes, (Modes{1}));
+}
+
+// Not connected yet: the link connects first; without an account it says so instead.
+TEST_F(CallFlowTest, APhoneLinkConnectsFirstOrSaysWhyItCannot) {
+  startSimulator("Sim-5.1.25-PBX");
+  storeAccount();
+  fMain& w = startUp();
+  w.SetButtonModes(&modes_);
+  ASSERT_FALSE(w.PbxConnected);
+  w.Settings().UserName.clear();
+  w.Calls().DialAddress("tel:0301234567");
+  ASSERT_EQ(shell_.messageBoxes().size(), 1u);
+  EXPECT_EQ(shell_.messageBoxes()[0].text, "Enter mandatory settings ");
+  EXPECT_TRUE(logged("DialAddress: not configured"));
+  EXPECT_FALSE(w.PbxConnected);
+
+  w.Settings().UserName = "201";
+  w.Calls().DialAddress("tel:0301234567");
+  EXPECT_TRUE(w.PbxConnected);
+  EXPECT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 1; }));
+  EXPECT_TRUE(logged("MakeCall: to  '0301234567' =>> 0301234567"));
+  EXPECT_EQ(shell_.messageBoxes().size(), 1u);
+
+  // No PBX to reach and no reconnecting: it says the connection is not there.
+  closeWindow();
+  stopSimulator();
+  store("Reconnect", "False");
+  fMain& again = startUp();
+  again.Calls().DialAddress("tel:0301234567");
+  EXPECT_FALSE(again.PbxConnected);
+  ASSERT_EQ(shell_.messageBoxes().size(), 2u);
+  EXPECT_EQ(shell_.messageBoxes()[1].text,
+            "The connection is not established. Check connection's settings");
+  EXPECT_TRUE(logged("DialAddress: not connected"));
+}
+
 }  // namespace
 }  // namespace ringova::testing

@@ -98,6 +98,78 @@ TEST_F(ArrivingCallsTest, TheCallerHangingUpClosesTheWindowWithoutAnAnswer) {
   }
 }
 
+// The desktop notification of an arriving call decides exactly as the window's buttons do; a
+// decision taken in the window, or the caller hanging up, takes the notification down.
+TEST_F(ArrivingCallsTest, TheDesktopNotificationAcceptsAndRejectsLikeTheWindow) {
+  addContact("Own Desk", "201");
+  addContact("Dora Diaz", "0899");
+  fMain& w = connected();
+  auto& notes = shell_.recordedNotifications();
+  const struct {
+    const char* key;
+    Answers pbx;
+  } cases[] = {{"accept", {"remote", "accept"}}, {"reject", {"remote", "decline"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    telvane::CallId call = 0;
+    ASSERT_NE(offer(w, 0, call), nullptr);
+    const platform::shell::NotificationId id = w.Calls().NotificationOf(0);
+    ASSERT_NE(id, 0u);
+    const auto& shown = notes.shown().back();
+    EXPECT_EQ(shown.request.summary, "Call Arrived 1");
+    EXPECT_EQ(shown.request.body, "Dora Diaz (0899)");
+    ASSERT_EQ(shown.request.actions.size(), 2u);
+    EXPECT_EQ(shown.request.actions[0].label, "Accept");
+    EXPECT_EQ(shown.request.actions[1].label, "Reject");
+    ASSERT_TRUE(notes.invoke(id, c.key));
+    ASSERT_TRUE(settled(call, c.pbx.size()));
+    EXPECT_EQ(answersFor(call), c.pbx);
+    EXPECT_FALSE(w.Calls().HasRecords());
+    EXPECT_EQ(shell_.trayIcons().size(), 0u);  // the window went as after a click
+  }
+
+  // Decided in the window: the notification goes, a late click on it changes nothing.
+  telvane::CallId call = 0;
+  IncomingWindow* win = offer(w, 0, call, "tel:0555");
+  ASSERT_NE(win, nullptr);
+  const platform::shell::NotificationId id = w.Calls().NotificationOf(0);
+  EXPECT_EQ(notes.shown().back().request.body, "tel:0555");
+  driver_.click(win->cmdReject);
+  ASSERT_TRUE(settled(call, 2));
+  EXPECT_EQ(notes.openCount(), 0u);
+  EXPECT_FALSE(notes.invoke(id, "accept"));
+
+  // The caller hangs up.
+  ASSERT_NE(offer(w, 0, call), nullptr);
+  ASSERT_TRUE(sim_->sendState(call, 3));
+  ASSERT_TRUE(runUntil([&] { return !w.Calls().HasRecords(); }));
+  EXPECT_EQ(notes.openCount(), 0u);
+}
+
+TEST_F(ArrivingCallsTest, NotificationsOffOrMissingLeaveOnlyTheWindow) {
+  store("DesktopNotifications", "False");
+  fMain& w = connected();
+  EXPECT_FALSE(w.Settings().DesktopNotifications);
+  EXPECT_FALSE(w.chNotify.checked());
+  telvane::CallId call = 0;
+  ASSERT_NE(offer(w, 0, call), nullptr);
+  EXPECT_EQ(w.Calls().NotificationOf(0), 0u);
+  EXPECT_TRUE(shell_.recordedNotifications().shown().empty());
+  driver_.click(w.Calls().Window(0)->cmdAccept);
+  ASSERT_TRUE(settled(call, 2));
+
+  // Switched on in the settings window; a desktop without a notification server shows none.
+  w.show();
+  driver_.click(w.chNotify);
+  EXPECT_TRUE(w.btnApply.enabled());
+  driver_.click(w.btnApply);
+  EXPECT_EQ(stored("DesktopNotifications"), "True");
+  shell_.setNotificationsAvailable(false);
+  ASSERT_NE(offer(w, 0, call), nullptr);
+  EXPECT_EQ(w.Calls().NotificationOf(0), 0u);
+  EXPECT_TRUE(shell_.recordedNotifications().shown().empty());
+}
+
 TEST_F(ArrivingCallsTest, CallsAtOnceCascadeAndTheTableStartsAgainWhenEmpty) {
   fMain& w = connected();
   std::vector<telvane::CallId> calls;

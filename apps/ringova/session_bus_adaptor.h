@@ -1,0 +1,42 @@
+#pragma once
+// org.freedesktop.Application on the bus, for BusApplication (moc needs it in a header).
+#include <QtCore/QObject>
+#include <QtCore/QStringList>
+#include <QtCore/QVariantMap>
+#include <QtDBus/QDBusAbstractAdaptor>
+#include <functional>
+
+namespace ringova::host {
+
+class ApplicationAdaptor final : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+ public:
+  ApplicationAdaptor(QObject* parent, std::function<void(const QStringList&)> open,
+                     std::function<void()> activate)
+      : QDBusAbstractAdaptor(parent), open_(std::move(open)), activate_(std::move(activate)) {}
+
+ public Q_SLOTS:
+  void Activate(const QVariantMap& platformData) {
+    Q_UNUSED(platformData);
+    activate_();
+  }
+  void Open(const QStringList& uris, const QVariantMap& platformData) {
+    Q_UNUSED(platformData);
+    open_(uris);
+  }
+  void ActivateAction(const QString& name, const QVariantList& parameter,
+                      const QVariantMap& platformData) {
+    Q_UNUSED(name);
+    Q_UNUSED(parameter);
+    Q_UNUSED(platformData);
+    activate_();
+  }
+
+ private:
+  std::function<void(const QStringList&)> open_;
+  std::function<void()> activate_;
+};
+
+}  // namespace ringova::host
