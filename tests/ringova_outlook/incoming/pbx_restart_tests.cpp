@@ -25,6 +25,8 @@ class PbxRestartTest : public ArrivingTest {
     if (!w.UseCallForward) {
       ASSERT_TRUE(sim_->sendState(telvane::parseId(w.Legs().Leg1.CallID), 2));
       ASSERT_TRUE(runUntil([&] { return w.Legs().Leg2.CallID != "0"; }));
+      // Half the time the waiting prompt has ended and its pause timer runs.
+      if (pauseRunning_) ASSERT_TRUE(endPrompt([&] { return w.Calls().PlayTimerRunning(); }));
     }
     const telvane::CallId call = sim_->offer("tel:0899", "pbx:201");
     ASSERT_NE(call, 0u);
@@ -46,6 +48,7 @@ class PbxRestartTest : public ArrivingTest {
   }
 
   std::uint16_t port_ = 0;
+  bool pauseRunning_ = false;
 };
 
 TEST_F(PbxRestartTest, FiftyRestartsEachEndTheCallsAndLogInAgainBeforeAnyRequest) {
@@ -55,6 +58,7 @@ TEST_F(PbxRestartTest, FiftyRestartsEachEndTheCallsAndLogInAgainBeforeAnyRequest
   port_ = sim_->port();
   for (int restart = 1; restart <= kRestarts; ++restart) {
     SCOPED_TRACE(restart);
+    pauseRunning_ = restart % 4 == 0;
     callsUp(w);
     stopSimulator();
     ASSERT_TRUE(runUntil([&] { return !w.PbxConnected; }));
