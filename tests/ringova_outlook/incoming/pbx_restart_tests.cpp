@@ -26,7 +26,9 @@ class PbxRestartTest : public ArrivingTest {
       ASSERT_TRUE(sim_->sendState(telvane::parseId(w.Legs().Leg1.CallID), 2));
       ASSERT_TRUE(runUntil([&] { return w.Legs().Leg2.CallID != "0"; }));
       // Half the time the waiting prompt has ended and its pause timer runs.
-      if (pauseRunning_) ASSERT_TRUE(endPrompt([&] { return w.Calls().PlayTimerRunning(); }));
+      if (pauseRunning_) {
+        ASSERT_TRUE(endPrompt([&] { return w.Calls().PlayTimerRunning(); }));
+      }
     }
     const telvane::CallId call = sim_->offer("tel:0899", "pbx:201");
     ASSERT_NE(call, 0u);
