@@ -2,7 +2,7 @@
 CMAKE_GEN := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test test-tsan release demo demo-shell bench install fuzz fuzz-ci fuzz-build format clean
+.PHONY: deps test test-tsan soak release demo demo-shell bench install fuzz fuzz-ci fuzz-build format clean
 
 deps:
 	@scripts/install-deps
@@ -19,6 +19,14 @@ test-tsan: deps
 	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS) --target threads_tests
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L threads --no-tests=ignore
+
+# A day of use of the add-in, SOAK_CYCLES cycles in the sanitizer build: leftovers checked,
+# resident memory and live heap printed and held to their limits.
+SOAK_CYCLES ?= 2000
+soak: deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTELVANE_SANITIZE=address
+	cmake --build build -j $(JOBS) --target day_of_use_tests
+	RINGOVA_SOAK_CYCLES=$(SOAK_CYCLES) build/tests/ringova_outlook/incoming/day_of_use_tests
 
 # Release build for the demo and the benchmarks.
 release: deps

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/com/module_exports.h"
@@ -64,6 +65,9 @@ struct Rig {
   platform::Registry machine{registry.machineFile()};
   void* module = nullptr;
   std::atomic<Clock::rep> processQueued{0};
+  std::atomic<Clock::rep> handlingAnswered{0};
+  std::atomic<bool> handlingAsked{false};
+  telvane::tools::PbxSimulator::Options simOptions;
   std::unique_ptr<telvane::tools::PbxSimulator> sim;
   platform::ui::RealClock clock;
   platform::ui::MessageLoop loop{clock};
@@ -84,7 +88,14 @@ struct Rig {
     if (module) dlclose(module);
   }
 
-  bool start() {
+  bool startSimulator() {
+    sim = std::make_unique<telvane::tools::PbxSimulator>(simOptions);
+    if (!sim->start()) return false;
+    simOptions.port = sim->port();  // a restart comes back on the same port
+    return true;
+  }
+
+  bool start(int contactCount = kContacts) {
     AddinLog().SetFolder(logFolder.withSlash());
     module = dlopen(TELVANE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     if (!module) return false;
@@ -95,7 +106,7 @@ struct Rig {
     platform::outlook::Folder* store = outlook.GetNamespace("MAPI")->AddStore("Store");
     platform::outlook::Folder* contacts =
         store->Folders().Add("Contacts", platform::outlook::olContactItem);
-    for (int k = 0; k < kContacts; ++k) {
+    for (int k = 0; k < contactCount; ++k) {
       auto item = contacts->Items().Add(platform::outlook::olContactItem);
       item->SetProperty("FullName", "Contact " + std::to_string(k));
       item->SetProperty("BusinessTelephoneNumber", contactNumber(k));
@@ -103,17 +114,21 @@ struct Rig {
     }
     outlook.Explorers().Add(store)->Display();
 
-    telvane::tools::PbxSimulator::Options options;
-    options.users = {{"201", "pw201", "201", "Ann Smith", "ann@pbx.example"}};
-    options.answerDelay = 1h;
-    options.trace = [this](const std::string& line) {
-      if (line.find("CallProcessingService.process\"") != std::string::npos &&
-          line.find("\"dir\":\"out\"") != std::string::npos) {
+    simOptions.users = {{"201", "pw201", "201", "Ann Smith", "ann@pbx.example"}};
+    simOptions.answerDelay = 1h;
+    simOptions.trace = [this](const std::string& line) {
+      const bool out = line.find("\"dir\":\"out\"") != std::string::npos;
+      if (out && line.find("CallProcessingService.process\"") != std::string::npos) {
         processQueued = Clock::now().time_since_epoch().count();
       }
+      // The answer to the incoming-call subscription is the next message out after it.
+      if (!out && line.find("CallProcessingService.incomingcallhandling\"") != std::string::npos) {
+        handlingAsked = true;
+      } else if (out && handlingAsked.exchange(false)) {
+        handlingAnswered = Clock::now().time_since_epoch().count();
+      }
     };
-    sim = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
-    if (!sim->start()) return false;
+    if (!startSimulator()) return false;
 
     auto store_setting = [&](const char* name, const std::string& value) {
       platform::saveSetting(user, "RingovaAddIn", "Settings", name, value);
@@ -142,7 +157,8 @@ struct Rig {
     window->StartupDone = true;
     window->Calls().SetDirectory(directory.get());
     window->Connect(false);
-    return window->PbxConnected && window->HandledIncoming && directory->RecordCount() == kContacts;
+    return window->PbxConnected && window->HandledIncoming &&
+           directory->RecordCount() == contactCount;
   }
 };
 
@@ -182,6 +198,50 @@ void BM_IncomingWindowShown(benchmark::State& state) {
   state.counters["p99_ns"] = percentile(latencies, 0.99);
 }
 BENCHMARK(BM_IncomingWindowShown)->Name("incoming/window_shown")->UseManualTime()->Iterations(300);
+
+// A PBX restart: the simulator stops, the add-in notices the loss, the simulator starts again on
+// the same port. Timed from its return to its answer to the add-in's incoming-call subscription:
+// the login digest, the version query, the extension-list subscription and the incoming-call
+// subscription. The reconnect timer's own wait (TimeReconnect, at most one interval from the
+// PBX's return) is left out: its last tick is run as soon as the PBX is back.
+void BM_ReconnectAfterRestart(benchmark::State& state) {
+  Rig rig;
+  if (!rig.start(1000)) return state.SkipWithError("no add-in");
+  fMain& w = *rig.window;
+  std::vector<double> latencies;
+  for (auto _ : state) {
+    rig.sim.reset();
+    const Clock::time_point deadline = Clock::now() + 5s;
+    // Polled: what ends these waits need not post anything to the loop.
+    while (w.PbxConnected && Clock::now() < deadline) {
+      rig.loop.doEvents();
+      std::this_thread::sleep_for(100us);
+    }
+    if (w.PbxConnected) return state.SkipWithError("the loss went unnoticed");
+    rig.handlingAnswered = 0;
+    const Clock::time_point back = Clock::now();
+    if (!rig.startSimulator()) return state.SkipWithError("the port was not free again");
+    w.StopTimer(1);
+    w.Connect(false);
+    if (!w.PbxConnected) return state.SkipWithError("no reconnect");
+    const Clock::time_point limit = Clock::now() + 5s;
+    while (rig.handlingAnswered == 0 && Clock::now() < limit) {
+      rig.loop.doEvents();
+      std::this_thread::sleep_for(100us);
+    }
+    if (rig.handlingAnswered == 0) return state.SkipWithError("no incoming subscription");
+    const Clock::time_point answered{Clock::duration(rig.handlingAnswered.load())};
+    const double took = nanos(answered - back);
+    state.SetIterationTime(took / 1e9);
+    latencies.push_back(took);
+  }
+  state.counters["p50_ns"] = percentile(latencies, 0.50);
+  state.counters["p99_ns"] = percentile(latencies, 0.99);
+}
+BENCHMARK(BM_ReconnectAfterRestart)
+    ->Name("addin/reconnect_after_restart")
+    ->UseManualTime()
+    ->Iterations(100);
 
 }  // namespace
 

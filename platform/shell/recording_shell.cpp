@@ -137,4 +137,13 @@ std::string RecordingShell::specialFolder(SpecialFolder folder) {
   return it == folders_.end() ? std::string() : it->second;
 }
 
+void RecordingShell::forgetRecords() {
+  boxes_.clear();
+  beeps_.clear();
+  fronts_.clear();
+  opened_.clear();
+  dialogs_.clear();
+  log_.clear();
+}
+
 }  // namespace platform::shell

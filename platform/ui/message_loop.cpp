@@ -197,6 +197,11 @@ void MessageLoop::removeTimer(Timer* t) {
   timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end());
 }
 
+std::size_t MessageLoop::enabledTimerCount() const {
+  return static_cast<std::size_t>(
+      std::count_if(timers_.begin(), timers_.end(), [](const Timer* t) { return t->enabled_; }));
+}
+
 std::optional<Clock::TimePoint> MessageLoop::nextDue() const {
   std::optional<Clock::TimePoint> next;
   for (const Timer* t : timers_) {

@@ -91,6 +91,9 @@ class MessageLoop {
 
   void shutdown();
   int depth() const { return depth_; }  // nesting depth of runUntil, 0 outside any loop
+  // Owner thread: timers that exist, and those of them enabled (what leaks and what still fires).
+  std::size_t timerCount() const { return timers_.size(); }
+  std::size_t enabledTimerCount() const;
 
  private:
   friend class Timer;

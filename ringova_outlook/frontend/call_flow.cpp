@@ -202,6 +202,11 @@ void CallFlow::CloseCalls() {
   legs.ResetCallState();
 }
 
+void CallFlow::ForgetCalls() {
+  play_timer_.setEnabled(false);
+  main_.Legs().ResetCallState();
+}
+
 void CallFlow::SetLegState(const std::string& callID, int16_t state) {
   CallLegs& legs = main_.Legs();
   if (Is(legs.Leg1, callID)) {

@@ -64,6 +64,9 @@ class CallFlow final : public IncomingCalls, public IncomingCallHost {
   void CloseCurrentCall();
   void CreateCalls();
   void CloseCalls();
+  // The session is gone: both legs forgotten without a request, the waiting prompt's pause
+  // timer stopped.
+  void ForgetCalls();
   std::string Destination;
   bool PlayTimerRunning() const { return play_timer_.enabled(); }
 

@@ -158,8 +158,9 @@ void fMain::Disconnected() {
 
 void fMain::DisconnectComplete() {
   PbxConnected = false;
-  // A failure prompt cut off by the loss must not be taken for the next call's.
-  legs_.ResetCallState();
+  // A failure prompt cut off by the loss must not be taken for the next call's, nor a pause
+  // timer left running be the next call's.
+  calls_->ForgetCalls();
   if (incoming_) incoming_->CloseWindows();
   if (contacts_) contacts_->DismissContactPicker();
   ChangeButtons(ButtonMode::DisableAllButtons);

@@ -138,6 +138,9 @@ bool BsdSocket::OpenTcp(bool server, const sockaddr_in& address, std::uint16_t l
                         std::uint32_t localAddress) {
   if (!CreateHandle(AF_INET, SOCK_STREAM, IPPROTO_TCP, "Initialize TCP protocol")) return false;
   if (server) {
+    // A server started again on its port must not wait for the old connections' TIME_WAIT.
+    const int on = 1;
+    setsockopt(handle_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     if (!BindHere(address, "Bind")) return false;
     if (listen(handle_, kListenBacklog) != 0) {
       Fail("Listen", errno);

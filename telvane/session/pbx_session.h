@@ -42,6 +42,7 @@
 #include "telvane/net/tls_policy.h"
 #include "telvane/net/wake_event.h"
 #include "telvane/protocol/session_callbacks.h"
+#include "telvane/session/handshake_splitter.h"
 #include "telvane/session/pending_request.h"
 #include "telvane/session/session_connection.h"
 #include "telvane/session/session_owner.h"
@@ -199,7 +200,10 @@ class PbxSession : private NullSessionCallbacks, private DeliveryGate {
   void sendPending();
   bool sendOne();
   void upload(PendingRequest& record);
-  void keepAnswerBytes(std::string_view handshake);
+  enum class HandshakeWait { kText, kAnswered, kFailed };
+  HandshakeWait awaitHandshake(std::size_t wanted, std::size_t answersAhead,
+                               std::chrono::milliseconds limit);
+  void takeBytes(std::string_view bytes);
   bool readConnection();
   void extractMessages();
   void routeMessage(std::string_view text);
@@ -251,6 +255,10 @@ class PbxSession : private NullSessionCallbacks, private DeliveryGate {
 
   // Receive thread only.
   MessageFramer framer_;
+  // Open from an upload's start until its request leaves the awaiting list.
+  HandshakeSplitter handshake_;
+  std::deque<std::string> held_;  // messages framed during an upload, routed after it
+  std::size_t heldBytes_ = 0;
   std::vector<char> readBuffer_;
   std::vector<Notification> batch_;  // collected while batching_
   bool batching_ = false;

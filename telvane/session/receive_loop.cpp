@@ -16,7 +16,8 @@ namespace {
 // Bytes without a terminator beyond which the peer is taken as broken.
 constexpr std::size_t kMaxPendingBytes = std::size_t{16} << 20;
 constexpr std::size_t kUploadChunk = 1024;
-constexpr std::size_t kHandshakeRead = 32;
+// The PBX's go-ahead for an upload, as text up to its first zero byte.
+constexpr std::string_view kGoAhead = "OK";
 // How long a local close waits for the PBX's answer to the TLS close notification.
 constexpr std::chrono::milliseconds kLocalCloseLimit(1000);
 
@@ -173,6 +174,9 @@ void PbxSession::dropConnection(std::chrono::milliseconds tlsLimit) {
   if (connection) connection->close(tlsLimit);
   // A new connection never sees the tail of this one.
   framer_ = MessageFramer{};
+  handshake_.close();
+  held_.clear();
+  heldBytes_ = 0;
 }
 
 void PbxSession::settleIdle() {
@@ -220,14 +224,13 @@ bool PbxSession::sendOne() {
 
 void PbxSession::upload(PendingRequest& record) {
   const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(requestTimeout());
-  char reply[kHandshakeRead];
-  int got = connection_->readWithin(reply, sizeof reply, limit);
-  if (got <= 0) return;
-  if (std::string_view(reply, strnlen(reply, static_cast<std::size_t>(got))) != "OK") {
-    // No go-ahead (a refusal, or the answer straight away): nothing is uploaded.
-    keepAnswerBytes(std::string_view(reply, static_cast<std::size_t>(got)));
-    return;
-  }
+  // Until this request's answer, bytes between messages are handshake, never part of a message.
+  handshake_.open(framer_.pending());
+  // The lock is held: the answers due before this request's are those awaited now.
+  const std::size_t answersAhead = awaitingList_.size();
+  // No go-ahead (a refusal, or the answer straight away): nothing is uploaded.
+  if (awaitHandshake(kGoAhead.size(), answersAhead, limit) != HandshakeWait::kText) return;
+  if (std::string_view(handshake_.text().c_str()) != kGoAhead) return;
   char chunk[kUploadChunk];
   std::uint32_t left = record.uploadSize;
   while (left > 0) {
@@ -237,21 +240,50 @@ void PbxSession::upload(PendingRequest& record) {
     const std::size_t want = std::min<std::size_t>(left, sizeof chunk);
     const std::size_t read = std::fread(chunk, 1, want, record.uploadFile.get());
     if (read == 0) break;
+    handshake_.clearText();
     if (!connection_->write(std::string_view(chunk, read), limit)) break;
     left -= static_cast<std::uint32_t>(read);
     // The acknowledgement's content does not matter. A PBX that stops acknowledging ends the
     // upload, so the loop is never held longer than one time-out per step.
-    got = connection_->readWithin(reply, sizeof reply, limit);
-    if (got <= 0) break;
-    keepAnswerBytes(std::string_view(reply, static_cast<std::size_t>(got)));
+    if (awaitHandshake(1, answersAhead, limit) != HandshakeWait::kText) break;
   }
 }
 
-void PbxSession::keepAnswerBytes(std::string_view handshake) {
-  // Handshake bytes are short texts padded with zeros; an answer that came along in the same
-  // read starts at its "<" and is extracted as usual.
-  if (const auto start = handshake.find('<'); start != std::string_view::npos) {
-    framer_.append(handshake.substr(start));
+PbxSession::HandshakeWait PbxSession::awaitHandshake(std::size_t wanted, std::size_t answersAhead,
+                                                     std::chrono::milliseconds limit) {
+  // Messages that come meanwhile are held for routing after the upload, and the wait goes on.
+  // The text is complete once it reaches `wanted` bytes, holds its zero padding or a message
+  // follows it.
+  const auto deadline = Clock::now() + limit;
+  std::size_t answers = 0;
+  for (;;) {
+    while (const auto message = framer_.next()) {
+      if (parsePbxMethodCall(*message).kind == ParsedCall::Kind::kNone) ++answers;
+      heldBytes_ += message->size();
+      held_.emplace_back(*message);
+    }
+    if (answers > answersAhead) return HandshakeWait::kAnswered;
+    const std::string& text = handshake_.text();
+    if (text.size() >= wanted || text.find('\0') != std::string::npos ||
+        (!text.empty() && handshake_.messageAfterText())) {
+      return HandshakeWait::kText;
+    }
+    if (state() == SessionState::kClosing || !running_) return HandshakeWait::kFailed;
+    // A flood meanwhile ends the upload; the passes after it drop such a peer.
+    if (heldBytes_ + framer_.pendingBytes() >= kMaxPendingBytes) return HandshakeWait::kFailed;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return HandshakeWait::kFailed;
+    const int got = connection_->readWithin(readBuffer_.data(), readBuffer_.size(), left);
+    if (got <= 0) return HandshakeWait::kFailed;
+    handshake_.feed(std::string_view(readBuffer_.data(), static_cast<std::size_t>(got)), framer_);
+  }
+}
+
+void PbxSession::takeBytes(std::string_view bytes) {
+  if (handshake_.isOpen()) {
+    handshake_.feed(bytes, framer_);
+  } else {
+    framer_.append(bytes);
   }
 }
 
@@ -259,7 +291,7 @@ bool PbxSession::readConnection() {
   const int got = connection_->read(readBuffer_.data(), readBuffer_.size());
   if (got < 0) return false;
   if (got > 0) {
-    framer_.append(std::string_view(readBuffer_.data(), static_cast<std::size_t>(got)));
+    takeBytes(std::string_view(readBuffer_.data(), static_cast<std::size_t>(got)));
     extractMessages();
   }
   return true;
@@ -268,7 +300,19 @@ bool PbxSession::readConnection() {
 void PbxSession::extractMessages() {
   // Their notifications wait for the end of the pass (deliverBatch).
   batching_ = true;
-  while (const auto message = framer_.next()) routeMessage(*message);
+  // Messages held during an upload (one a handler's request may start) came first.
+  for (;;) {
+    if (!held_.empty()) {
+      const std::string message = std::move(held_.front());
+      held_.pop_front();
+      heldBytes_ -= message.size();
+      routeMessage(message);
+      continue;
+    }
+    const auto message = framer_.next();
+    if (!message) break;
+    routeMessage(*message);
+  }
   batching_ = false;
 }
 
@@ -308,6 +352,8 @@ void PbxSession::handleResponse(std::string_view text) {
     record = std::move(awaitingList_.front());
     awaitingList_.pop_front();
   }
+  // The PBX answers an upload after its last acknowledgement.
+  if (record.uploadFile) handshake_.close();
   if (!response) return;
   if (record.isSynchronous()) {
     record.completion->complete(std::move(response));
@@ -352,6 +398,7 @@ void PbxSession::checkRequestTimeout(PassPlan& plan) {
       PendingRequest record = std::move(awaitingList_.front());
       awaitingList_.pop_front();
       lock.unlock();
+      if (record.uploadFile) handshake_.close();
       // The caller goes first, so an owner blocked in a synchronous request can take the
       // notification.
       record.fail();

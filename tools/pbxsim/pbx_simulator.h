@@ -142,6 +142,7 @@ class PbxSimulator {
 
   // A stored prompt file (extension, name) or configuration file (extension empty).
   std::optional<std::string> file(std::string_view extension, std::string_view name) const;
+  // The decision on one of the latest 256 offers; older offers are forgotten.
   std::optional<OfferDecision> decision(CallId callId) const;
 
   // The engine; defined inside the simulator's own sources.

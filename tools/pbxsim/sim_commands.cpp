@@ -20,6 +20,8 @@ namespace {
 
 constexpr std::size_t kMaxGarbage = 16u << 20;
 constexpr long long kMaxFlood = 100000;
+// Offers whose decision stays readable; older ones are forgotten so long runs stay flat.
+constexpr std::size_t kOffersKept = 256;
 
 struct Outcome {
   Json json = Json::object();
@@ -111,6 +113,8 @@ Outcome runOffer(Sim& sim, Request& request) {
     return Outcome::failure("cannot send the offer");
   }
   sim.offers_[callId] = {conn->id, {}};
+  // IDs grow with time: the first is the oldest.
+  while (sim.offers_.size() > kOffersKept) sim.offers_.erase(sim.offers_.begin());
   Outcome outcome;
   outcome.json["call"] = formatId(callId);
   outcome.json["conn"] = conn->id;
