@@ -87,6 +87,16 @@ def contacts_targets():
             "rule": "ours <= target ns",
             "target": 2000.0,
         })
+    # The same load with its progress window drawn by the Qt renderer, against the same load
+    # without a renderer in the same program (wall time, both).
+    rows.append({
+        "name": "LoadAllContacts with its progress window drawn, vs the same load headless",
+        "ours": "contacts/load_all/drawn",
+        "peer": "contacts/load_all/headless",
+        "rule": "ours/peer <= target",
+        "target": 1.5,
+        "what": "x headless",
+    })
     return rows
 
 
@@ -100,6 +110,14 @@ def incoming_targets():
             "rule": "ours/peer <= target",
             "target": 1.0,
             "what": "x 5 ms",
+        },
+        {
+            "name": "arriving call to its window drawn on screen (mapped, painted), p99",
+            "ours": "incoming/window_on_screen:p99_ns",
+            "peer": 50e6,
+            "rule": "ours/peer <= target",
+            "target": 1.0,
+            "what": "x 50 ms",
         },
     ]
 
@@ -121,10 +139,16 @@ INFO = [
     ("CreateCall to its first state p99", "session/createcall:state0_p99_ns", "ns"),
     ("arriving call to its window p50 (32,767 contacts)", "incoming/window_shown:p50_ns", "ns"),
     ("arriving call to its window p99 (32,767 contacts)", "incoming/window_shown:p99_ns", "ns"),
+    ("arriving call to its window on screen p50", "incoming/window_on_screen:p50_ns", "ns"),
+    ("arriving call to its window on screen p99", "incoming/window_on_screen:p99_ns", "ns"),
     ("resident memory per connected control (100)", "session/footprint:per_control_bytes",
      "bytes"),
     ("progress window changes per contact load", "contacts/load_all:progress_changes_count",
      "count"),
+    ("progress bar repaints per drawn contact load", "contacts/load_all/drawn:repaints_count",
+     "count"),
+    ("progress bar repaints per second of a drawn load",
+     "contacts/load_all/drawn:repaints_per_s_count", "count"),
 ]
 
 # Keys of a Google Benchmark entry that are not user counters.
