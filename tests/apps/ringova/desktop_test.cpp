@@ -6,6 +6,7 @@
 #include <QtTest/QTest>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMainWindow>
+#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QTreeWidget>
@@ -176,6 +177,11 @@ TEST_F(DesktopTest, APersonSeesTheContactsCallsOneFromTheToolbarAndAcceptsAnArri
   ASSERT_NE(make, nullptr);
   ASSERT_TRUE(make->isEnabled());
   ASSERT_NE(toolbarButton("Close"), nullptr);
+  bool menu = false;
+  for (QAction* a : window->menuBar()->actions()) menu = menu || a->text() == "R&ingova";
+  EXPECT_TRUE(menu);
+  window->grab().save(
+      QString::fromStdString(ui::qt::testing::screenshotFolder() + "/explorer.png"));
 
   // Make opens the picker (modal: its loop runs inside the click); the person presses Call.
   bool called = false;
