@@ -2,8 +2,9 @@
 // progress window a window of the Qt renderer on a display (a private Xvfb when none is named).
 // The same load without a renderer runs in the same program, so the two are measured side by
 // side. The progress window's repaints are counted as the paint passes of its bar: a person must
-// see it move a few times a second, not once per contact. Wall time (manual time): the drawn
-// load waits for the X server too.
+// see it move a few times a second, not once per contact. CPU time of the whole process (Qt's
+// own threads included), as the other contact figures; wall time beside it as a counter, since
+// the machine is shared and wall time there is mostly other people's builds.
 #include <benchmark/benchmark.h>
 
 #include <QtCore/QEvent>
@@ -88,7 +89,6 @@ void BM_Load(benchmark::State& state, bool drawn) {
     const Clock::time_point start = Clock::now();
     rig.directory.LoadAllContacts();
     const double took = std::chrono::duration<double>(Clock::now() - start).count();
-    state.SetIterationTime(took);
     seconds += took;
     // The closed window's last events, outside the timing.
     QCoreApplication::processEvents();
@@ -96,6 +96,7 @@ void BM_Load(benchmark::State& state, bool drawn) {
   qApp->removeEventFilter(&counter);
   if (rig.directory.RecordCount() != kContacts) state.SkipWithError("not every contact loaded");
   const auto loads = static_cast<double>(state.iterations());
+  state.counters["wall_ns"] = seconds * 1e9 / loads;
   if (drawn) {
     state.counters["repaints_count"] = static_cast<double>(counter.bars) / loads;
     state.counters["repaints_per_s_count"] = static_cast<double>(counter.bars) / seconds;
@@ -104,11 +105,11 @@ void BM_Load(benchmark::State& state, bool drawn) {
 BENCHMARK_CAPTURE(BM_Load, headless, false)
     ->Name("contacts/load_all/headless")
     ->Unit(benchmark::kMillisecond)
-    ->UseManualTime();
+    ->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(BM_Load, drawn, true)
     ->Name("contacts/load_all/drawn")
     ->Unit(benchmark::kMillisecond)
-    ->UseManualTime();
+    ->MeasureProcessCPUTime();
 
 }  // namespace ringova
 

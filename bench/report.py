@@ -145,6 +145,8 @@ INFO = [
      "bytes"),
     ("progress window changes per contact load", "contacts/load_all:progress_changes_count",
      "count"),
+    ("LoadAllContacts wall time, headless", "contacts/load_all/headless:wall_ns", "ns"),
+    ("LoadAllContacts wall time, drawn", "contacts/load_all/drawn:wall_ns", "ns"),
     ("progress bar repaints per drawn contact load", "contacts/load_all/drawn:repaints_count",
      "count"),
     ("progress bar repaints per second of a drawn load",
@@ -168,6 +170,7 @@ def load_figures(directory):
             # Manual (wall) time where the benchmark measures it itself; CPU time otherwise.
             manual = "/manual_time" in name
             name = name.split("/iterations:")[0].replace("/manual_time", "")
+            name = name.replace("/process_time", "")  # CPU time of all the program's threads
             time = b["real_time"] if manual else b["cpu_time"]
             samples.setdefault(name, []).append(time * scale)
             for key, value in b.items():
