@@ -197,8 +197,9 @@ TEST_F(DesktopTest, APersonSeesTheContactsCallsOneFromTheToolbarAndAcceptsAnArri
   picker.stop();
   ASSERT_TRUE(called);
   ASSERT_TRUE(runUntil([&] { return received("createcall") > 0; }));
-  // The call is up once both legs are; Close ends it.
-  ASSERT_TRUE(runUntil([&] { return toolbarButton("Close")->isEnabled(); }));
+  // The user's phone answers, the contact's leg is made and both are joined; Close ends the call.
+  ASSERT_TRUE(runUntil([&] { return received("joincalls") > 0; }));
+  ASSERT_TRUE(toolbarButton("Close")->isEnabled());
   toolbarButton("Close")->trigger();
   ASSERT_TRUE(runUntil([&] { return received("closecall") > 0; }));
 
