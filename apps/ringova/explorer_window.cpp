@@ -318,6 +318,8 @@ void ExplorerWindows::screenshot(ExplorerWindow& w) {
   if (screenshotFolder_.empty()) return;
   char name[32];
   std::snprintf(name, sizeof name, "/explorer-%04d.png", ++screenshots_);
+  // The toolbar lays out its new buttons on a posted request: drawn before the picture.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   w.grab().save(toQt(screenshotFolder_ + name), "PNG");
 }
 

@@ -39,6 +39,12 @@ class FormWindow final : public QWidget {
 QtRenderer::QtRenderer(Toolkit& toolkit, Options options)
     : toolkit_(toolkit), options_(std::move(options)), input_(toolkit, false) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) dpi_ = screen->logicalDotsPerInch();
+  // The forms are laid out for the narrow faces of the original desktop; where those are
+  // missing, a condensed face keeps captions inside their controls.
+  for (const char* face : {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "System"})
+    QFont::insertSubstitutions(QString::fromLatin1(face), {QStringLiteral("DejaVu Sans Condensed"),
+                                                           QStringLiteral("Liberation Sans Narrow"),
+                                                           QStringLiteral("Liberation Sans")});
   if (!options_.screenshotFolder.empty()) QDir().mkpath(toQt(options_.screenshotFolder));
   toolkit_.onChanged = [this](Control& c) { changed(c); };
   toolkit_.onFormGone = [this](Form& f) { formGone(f); };

@@ -180,6 +180,7 @@ TEST_F(DesktopTest, APersonSeesTheContactsCallsOneFromTheToolbarAndAcceptsAnArri
   bool menu = false;
   for (QAction* a : window->menuBar()->actions()) menu = menu || a->text() == "R&ingova";
   EXPECT_TRUE(menu);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);  // the toolbar's buttons
   window->grab().save(
       QString::fromStdString(ui::qt::testing::screenshotFolder() + "/explorer.png"));
 
