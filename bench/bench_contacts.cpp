@@ -33,8 +33,8 @@ struct Bench {
   platform::shell::RecordingShell shell;
   platform::outlook::Application outlook;
   ContactSettingsValues settings;
-  ContactDirectory directory{{toolkit, shell, settings, [](std::string_view) {},
-                              [] { return kLocation; }, nullptr}};
+  ContactDirectory directory{
+      {toolkit, shell, settings, [](std::string_view) {}, [] { return kLocation; }, nullptr}};
   long progress_changes = 0;
 
   Bench() {

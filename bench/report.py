@@ -87,6 +87,16 @@ def contacts_targets():
             "rule": "ours <= target ns",
             "target": 2000.0,
         })
+    # The same load with its progress window drawn by the Qt renderer, against the same load
+    # without a renderer in the same program (wall time, both).
+    rows.append({
+        "name": "LoadAllContacts with its progress window drawn, vs the same load headless",
+        "ours": "contacts/load_all/drawn",
+        "peer": "contacts/load_all/headless",
+        "rule": "ours/peer <= target",
+        "target": 1.5,
+        "what": "x headless",
+    })
     return rows
 
 
@@ -100,6 +110,14 @@ def incoming_targets():
             "rule": "ours/peer <= target",
             "target": 1.0,
             "what": "x 5 ms",
+        },
+        {
+            "name": "arriving call to its window drawn on screen (mapped, painted), p99",
+            "ours": "incoming/window_on_screen:p99_ns",
+            "peer": 50e6,
+            "rule": "ours/peer <= target",
+            "target": 1.0,
+            "what": "x 50 ms",
         },
     ]
 
@@ -125,10 +143,18 @@ INFO = [
      "addin/reconnect_after_restart:p50_ns", "ns"),
     ("PBX restart: its return to the incoming subscription accepted, p99",
      "addin/reconnect_after_restart:p99_ns", "ns"),
+    ("arriving call to its window on screen p50", "incoming/window_on_screen:p50_ns", "ns"),
+    ("arriving call to its window on screen p99", "incoming/window_on_screen:p99_ns", "ns"),
     ("resident memory per connected control (100)", "session/footprint:per_control_bytes",
      "bytes"),
     ("progress window changes per contact load", "contacts/load_all:progress_changes_count",
      "count"),
+    ("LoadAllContacts wall time, headless", "contacts/load_all/headless:wall_ns", "ns"),
+    ("LoadAllContacts wall time, drawn", "contacts/load_all/drawn:wall_ns", "ns"),
+    ("progress bar repaints per drawn contact load", "contacts/load_all/drawn:repaints_count",
+     "count"),
+    ("progress bar repaints per second of a drawn load",
+     "contacts/load_all/drawn:repaints_per_s_count", "count"),
 ]
 
 # Keys of a Google Benchmark entry that are not user counters.
@@ -148,6 +174,7 @@ def load_figures(directory):
             # Manual (wall) time where the benchmark measures it itself; CPU time otherwise.
             manual = "/manual_time" in name
             name = name.split("/iterations:")[0].replace("/manual_time", "")
+            name = name.replace("/process_time", "")  # CPU time of all the program's threads
             time = b["real_time"] if manual else b["cpu_time"]
             samples.setdefault(name, []).append(time * scale)
             for key, value in b.items():

@@ -41,7 +41,7 @@ DesktopWindows::DesktopWindows(platform::ui::Toolkit& toolkit, platform::shell::
   renderer_ = std::make_unique<platform::ui::qt::QtRenderer>(
       toolkit, platform::ui::qt::QtRenderer::Options{screenshotFolder, true});
   shell_ = std::make_unique<platform::ui::qt::QtShell>(shell);
-  explorers_ = std::make_unique<ExplorerWindows>(outlook);
+  explorers_ = std::make_unique<ExplorerWindows>(outlook, screenshotFolder);
 }
 
 DesktopWindows::~DesktopWindows() {

@@ -1,5 +1,6 @@
 #include "apps/ringova/explorer_window.h"
 
+#include <QtCore/QDir>
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QHeaderView>
@@ -10,6 +11,7 @@
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QTreeWidget>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -115,6 +117,10 @@ class ExplorerWindow final : public QMainWindow {
       buildBars();
     }
   }
+
+  // What a picture of the window would show: its title and its bars.
+  std::string look() const { return windowTitle().toStdString() + "\n" + shownBars_; }
+  std::string pictured;  // the look of the last picture taken
 
   void contextMenu(const QPoint& at) {
     ol::Folder* folder = explorer_.CurrentFolder();
@@ -261,7 +267,9 @@ class ExplorerWindow final : public QMainWindow {
   bool filling_ = false;
 };
 
-ExplorerWindows::ExplorerWindows(ol::Application& app) : app_(app) {
+ExplorerWindows::ExplorerWindows(ol::Application& app, std::string screenshotFolder)
+    : app_(app), screenshotFolder_(std::move(screenshotFolder)) {
+  if (!screenshotFolder_.empty()) QDir().mkpath(toQt(screenshotFolder_));
   newExplorer_ = app_.Explorers().OnNewExplorer().Connect([this](ol::Explorer*) { refresh(); });
   connect(&timer_, &QTimer::timeout, this, [this] {
     closing_.clear();
@@ -301,7 +309,18 @@ void ExplorerWindows::refresh() {
     w->refresh();
     if (visible && !w->isVisible()) w->show();
     if (!visible && w->isVisible()) w->hide();
+    if (w->isVisible() && w->look() != w->pictured) screenshot(*w);
   }
+}
+
+void ExplorerWindows::screenshot(ExplorerWindow& w) {
+  w.pictured = w.look();
+  if (screenshotFolder_.empty()) return;
+  char name[32];
+  std::snprintf(name, sizeof name, "/explorer-%04d.png", ++screenshots_);
+  // The toolbar lays out its new buttons on a posted request: drawn before the picture.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  w.grab().save(toQt(screenshotFolder_ + name), "PNG");
 }
 
 }  // namespace ringova::host

@@ -11,6 +11,7 @@
 #include <QtCore/QTimer>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/outlook/application.h"
@@ -24,7 +25,9 @@ class ExplorerWindow;
 
 class ExplorerWindows final : public QObject {
  public:
-  explicit ExplorerWindows(platform::outlook::Application& app);
+  // With a folder, a PNG of a window ("explorer-NNNN.png", numbered in order) is written there
+  // each time it is shown or its title or bars change.
+  explicit ExplorerWindows(platform::outlook::Application& app, std::string screenshotFolder = {});
   ~ExplorerWindows() override;
   ExplorerWindows(const ExplorerWindows&) = delete;
   ExplorerWindows& operator=(const ExplorerWindows&) = delete;
@@ -35,7 +38,11 @@ class ExplorerWindows final : public QObject {
   void refresh();
 
  private:
+  void screenshot(ExplorerWindow& w);
+
   platform::outlook::Application& app_;
+  std::string screenshotFolder_;
+  int screenshots_ = 0;
   std::map<const platform::outlook::Explorer*, std::unique_ptr<ExplorerWindow>> windows_;
   // Windows of closed explorers, deleted from the timer: one may be inside its own close event.
   std::vector<std::unique_ptr<ExplorerWindow>> closing_;

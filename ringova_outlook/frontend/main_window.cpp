@@ -159,6 +159,10 @@ void fMain::OnLoad() {
   for (const CaptionEntry& e : kCaptions) {
     if (Control* c = find(e.control)) c->setCaption(Res(e.id));
   }
+  // The string table has no texts for the loading mode; a bare pair of options tells a person
+  // nothing.
+  optLoadAll.setCaption("Load all contacts");
+  optLoadSel.setCaption("Load selected folders");
   text_activate_ = Res(115);
   text_deactivate_ = Res(116);
   text_mandatory_ = Res(136);

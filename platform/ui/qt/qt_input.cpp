@@ -211,6 +211,10 @@ bool QtRenderer::eventFilter(QObject* watched, QEvent* event) {
       if (c && c->kind() == ControlKind::Form) activatedByPerson(static_cast<Form&>(*c));
       break;
     }
+    case QEvent::Paint:
+      // A window was taken and is on screen now: the next spare is made right after.
+      if (!spare_ && spareTimer_.isActive() && spareTimer_.interval() != 0) spareTimer_.start(0);
+      break;
     default:
       break;
   }

@@ -17,10 +17,12 @@ namespace platform::ui::qt {
 // A form's top-level window: its close box asks the form, which may refuse.
 class FormWindow final : public QWidget {
  public:
-  FormWindow(QtRenderer& renderer, Form& form) : renderer_(renderer), form_(&form) {
+  // Without a form it is a spare, given its form when taken.
+  FormWindow(QtRenderer& renderer, Form* form) : renderer_(renderer), form_(form) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowFlag(Qt::Dialog, true);
   }
+  void attach(Form& form) { form_ = &form; }
   void detach() { form_ = nullptr; }
 
  protected:
@@ -37,10 +39,19 @@ class FormWindow final : public QWidget {
 QtRenderer::QtRenderer(Toolkit& toolkit, Options options)
     : toolkit_(toolkit), options_(std::move(options)), input_(toolkit, false) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) dpi_ = screen->logicalDotsPerInch();
+  // The forms are laid out for the narrow faces of the original desktop; where those are
+  // missing, a condensed face keeps captions inside their controls.
+  for (const char* face : {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "System"})
+    QFont::insertSubstitutions(QString::fromLatin1(face), {QStringLiteral("DejaVu Sans Condensed"),
+                                                           QStringLiteral("Liberation Sans Narrow"),
+                                                           QStringLiteral("Liberation Sans")});
   if (!options_.screenshotFolder.empty()) QDir().mkpath(toQt(options_.screenshotFolder));
   toolkit_.onChanged = [this](Control& c) { changed(c); };
   toolkit_.onFormGone = [this](Form& f) { formGone(f); };
   pump_ = std::make_unique<QtPump>(toolkit_.loop(), [this] { flush(); });
+  spareTimer_.setSingleShot(true);
+  connect(&spareTimer_, &QTimer::timeout, this, [this] { prepareSpare(); });
+  prepareSpare();
   for (Form* f : toolkit_.forms()) changed(*f);
 }
 
@@ -57,6 +68,13 @@ QtRenderer::~QtRenderer() {
   bound_.clear();
   owners_.clear();
   for (auto& w : graveyard_) delete w.data();
+  delete spare_.data();
+}
+
+void QtRenderer::prepareSpare() {
+  if (spare_) return;
+  spare_ = new FormWindow(*this, nullptr);
+  spare_->winId();  // the native window: made now, not while a person waits for it
 }
 
 int QtRenderer::pixels(int twips) const {
@@ -170,7 +188,13 @@ void QtRenderer::flush() {
 }
 
 void QtRenderer::buildWindow(Form& form) {
-  auto* w = new FormWindow(*this, form);
+  auto* w = static_cast<FormWindow*>(spare_.data());
+  spare_ = nullptr;
+  if (w)
+    w->attach(form);
+  else
+    w = new FormWindow(*this, &form);
+  spareTimer_.start(kSpareDelayMs);
   Bound& b = bound_[&form];
   b.widget = w;
   owners_[w] = &form;

@@ -15,6 +15,7 @@
 // destroyed).
 #include <QtCore/QObject>
 #include <QtCore/QPointer>
+#include <QtCore/QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -86,6 +87,7 @@ class QtRenderer final : public QObject {
   void syncFocus(Form& form);
   void screenshot(Form& form);
   void forgetSubtree(const Control& c);
+  void prepareSpare();
   void bury(QWidget* w);
 
   // Input, on the driver's path.
@@ -106,6 +108,12 @@ class QtRenderer final : public QObject {
   std::vector<Control*> dirty_;
   std::unordered_set<const Control*> dirtySet_;
   std::vector<QPointer<QWidget>> graveyard_;
+  // A top-level window made ahead, native window included: creating one talks to the display
+  // server and waits for it, which an arriving call's window should not. Replaced once the
+  // window that took it has been painted (or after a delay, if it never is).
+  static constexpr int kSpareDelayMs = 100;
+  QPointer<QWidget> spare_;  // a FormWindow
+  QTimer spareTimer_;
   int syncing_ = 0;   // > 0 while widgets are set from the model: their signals are not input
   int handling_ = 0;  // > 0 while a person's input runs in the model
   bool flushing_ = false;

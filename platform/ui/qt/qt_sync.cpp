@@ -231,7 +231,9 @@ void QtRenderer::syncControl(Control& c, Bound& b) {
           item->setData(Qt::UserRole, model.itemData(i));
         if (model.checkBoxes()) {
           Qt::CheckState state = model.checked(i) ? Qt::Checked : Qt::Unchecked;
-          if (!(item->flags() & Qt::ItemIsUserCheckable) || item->checkState() != state) {
+          // An item shows its box only once it holds a check state (new items are checkable
+          // but hold none).
+          if (!item->data(Qt::CheckStateRole).isValid() || item->checkState() != state) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(state);
           }

@@ -1,0 +1,270 @@
+// An arriving call's window on screen: the path of bench_incoming with the add-in's windows
+// drawn by the Qt renderer on a display (a private Xvfb when none is named), 32,767 contacts
+// loaded. The start is taken when the simulator queues the "process" call for writing; the end
+// when the incoming call window, mapped and exposed, has been painted with the caller's contact
+// name. Wall-clock time (manual time); percentiles as counters.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <QtCore/QEvent>
+#include <QtGui/QWindow>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QWidget>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/private_display.h"
+#include "platform/com/module_exports.h"
+#include "platform/outlook/application.h"
+#include "platform/registry/registry.h"
+#include "platform/registry/settings.h"
+#include "platform/shell/recording_shell.h"
+#include "platform/ui/clock.h"
+#include "platform/ui/message_loop.h"
+#include "platform/ui/qt/qt_renderer.h"
+#include "platform/ui/toolkit.h"
+#include "ringova_outlook/frontend/call_flow.h"
+#include "ringova_outlook/frontend/contact_link.h"
+#include "ringova_outlook/frontend/main_window.h"
+#include "ringova_outlook/support/log_file.h"
+#include "tests/platform/com/registry_env.h"
+#include "tests/support/temp_folder.h"
+#include "tools/pbxsim/pbx_simulator.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+using namespace ringova;
+
+constexpr int kContacts = 32767;
+
+double nanos(Clock::duration d) {
+  return std::chrono::duration<double, std::nano>(d).count();
+}
+
+double percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1));
+  return values[at];
+}
+
+std::string contactNumber(int k) {
+  return "0301" + std::to_string(1000000 + k);
+}
+
+// When a top-level window was last painted while exposed: what a person sees is what the X
+// server was sent after the window was mapped.
+class PaintWatch final : public QObject {
+ public:
+  QWidget* window = nullptr;
+  Clock::time_point exposed{};
+  Clock::time_point painted{};
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!window) return false;
+    if (event->type() == QEvent::Expose && watched == window->windowHandle() &&
+        exposed == Clock::time_point{})
+      exposed = Clock::now();
+    if (event->type() != QEvent::Paint) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w && w->window() == window && window->windowHandle() &&
+        window->windowHandle()->isExposed() && painted == Clock::time_point{})
+      painted = Clock::now();
+    return false;
+  }
+};
+
+struct Rig {
+  testsupport::TempFolder logFolder;
+  TemporaryRegistry registry;
+  platform::Registry user{registry.userFile()};
+  platform::Registry machine{registry.machineFile()};
+  void* module = nullptr;
+  std::atomic<Clock::rep> processQueued{0};
+  std::unique_ptr<telvane::tools::PbxSimulator> sim;
+  platform::ui::RealClock clock;
+  platform::ui::MessageLoop loop{clock};
+  platform::ui::Toolkit toolkit{loop};
+  platform::shell::RecordingShell shell;
+  platform::outlook::Application outlook;
+  std::unique_ptr<fMain> window;
+  std::unique_ptr<RecordContactSettings> contactSettings;
+  std::unique_ptr<ContactDirectory> directory;
+  std::unique_ptr<DirectoryContactLoading> loading;
+  std::unique_ptr<platform::ui::qt::QtRenderer> renderer;
+
+  ~Rig() {
+    if (window) window->unload();
+    loading.reset();
+    directory.reset();
+    window.reset();
+    renderer.reset();
+    sim.reset();
+    if (module) dlclose(module);
+  }
+
+  bool start() {
+    AddinLog().SetFolder(logFolder.withSlash());
+    module = dlopen(TELVANE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!module) return false;
+    auto registerServer =
+        reinterpret_cast<platform::DllRegisterServerFn>(dlsym(module, "DllRegisterServer"));
+    if (!registerServer || registerServer() != platform::S_OK) return false;
+
+    platform::outlook::Folder* store = outlook.GetNamespace("MAPI")->AddStore("Store");
+    platform::outlook::Folder* contacts =
+        store->Folders().Add("Contacts", platform::outlook::olContactItem);
+    for (int k = 0; k < kContacts; ++k) {
+      auto item = contacts->Items().Add(platform::outlook::olContactItem);
+      item->SetProperty("FullName", "Contact " + std::to_string(k));
+      item->SetProperty("BusinessTelephoneNumber", contactNumber(k));
+      item->Save();
+    }
+    outlook.Explorers().Add(store)->Display();
+
+    telvane::tools::PbxSimulator::Options options;
+    options.users = {{"201", "pw201", "201", "Ann Smith", "ann@pbx.example"}};
+    options.answerDelay = 1h;
+    options.trace = [this](const std::string& line) {
+      if (line.find("CallProcessingService.process\"") != std::string::npos &&
+          line.find("\"dir\":\"out\"") != std::string::npos) {
+        processQueued = Clock::now().time_since_epoch().count();
+      }
+    };
+    renderer = std::make_unique<platform::ui::qt::QtRenderer>(toolkit);
+    sim = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
+    if (!sim->start()) return false;
+
+    auto store_setting = [&](const char* name, const std::string& value) {
+      platform::saveSetting(user, "RingovaAddIn", "Settings", name, value);
+    };
+    store_setting("ServAddr", "127.0.0.1");
+    store_setting("ServPort", std::to_string(sim->port()));
+    store_setting("UserName", "201");
+    store_setting("Password", "pw201");
+    fMain::Context context{.toolkit = toolkit,
+                           .shell = shell,
+                           .user = user,
+                           .machine = machine,
+                           .log = [](std::string_view) {},
+                           .now = {},
+                           .timeLocale = "C"};
+    window = std::make_unique<fMain>(std::move(context));
+    window->SetOutlook(&outlook);
+    contactSettings =
+        std::make_unique<RecordContactSettings>(window->Settings(), window->AllContactsMode);
+    directory = std::make_unique<ContactDirectory>(ContactDirectory::Context{
+        toolkit, shell, *contactSettings, [](std::string_view) {}, {}, nullptr});
+    directory->SetOutlook(&outlook);
+    loading = std::make_unique<DirectoryContactLoading>(*directory);
+    window->SetContactLoading(loading.get());
+    window->RestoreSettings();
+    window->StartupDone = true;
+    window->Calls().SetDirectory(directory.get());
+    window->Connect(false);
+    return window->PbxConnected && window->HandledIncoming && directory->RecordCount() == kContacts;
+  }
+};
+
+void BM_IncomingWindowOnScreen(benchmark::State& state) {
+  Rig rig;
+  if (!rig.start()) return state.SkipWithError("no add-in");
+  CallFlow& calls = rig.window->Calls();
+  PaintWatch watch;
+  qApp->installEventFilter(&watch);
+  std::vector<double> latencies;
+  // Where the time goes: to the window in the model, drawing it, the display's exposure, paint.
+  std::vector<double> toModel, building, toExposed, toPainted;
+  int k = 0;
+  for (auto _ : state) {
+    k = (k + 7919) % kContacts;
+    rig.processQueued = 0;
+    watch.window = nullptr;
+    watch.exposed = {};
+    watch.painted = {};
+    Clock::time_point inModel{}, built{};
+    const telvane::CallId call = rig.sim->offer("tel:" + contactNumber(k), "pbx:201");
+    if (call == 0) return state.SkipWithError("offer failed");
+    const Clock::time_point deadline = Clock::now() + 5s;
+    IncomingWindow* win = nullptr;
+    bool late = false;
+    rig.loop.runUntil([&] {
+      late = Clock::now() > deadline;
+      if (late) return true;
+      win = calls.Window(0);
+      if (!win || !win->visible() || win->txtContactFrom.text().empty()) return false;
+      if (!watch.window) {
+        inModel = Clock::now();
+        rig.renderer->flush();
+        built = Clock::now();
+        watch.window = rig.renderer->window(*win);
+      }
+      return watch.painted != Clock::time_point{};
+    });
+    if (late) return state.SkipWithError("no window on screen");
+    const Clock::time_point queued{Clock::duration(rig.processQueued.load())};
+    const double took = nanos(watch.painted - queued);
+    state.SetIterationTime(took / 1e9);
+    latencies.push_back(took);
+    toModel.push_back(nanos(inModel - queued));
+    building.push_back(nanos(built - inModel));
+    toExposed.push_back(watch.exposed == Clock::time_point{} ? 0 : nanos(watch.exposed - built));
+    toPainted.push_back(
+        watch.exposed == Clock::time_point{} ? 0 : nanos(watch.painted - watch.exposed));
+    if (win->txtContactFrom.text() != "Contact " + std::to_string(k)) {
+      return state.SkipWithError("wrong contact");
+    }
+    win->cmdReject.raiseClick();  // the table empties: the next call is at index 0 again
+    rig.loop.doEvents();
+    QCoreApplication::processEvents();
+  }
+  qApp->removeEventFilter(&watch);
+  state.counters["p50_ns"] = percentile(latencies, 0.50);
+  state.counters["p99_ns"] = percentile(latencies, 0.99);
+  state.counters["model_p50_ns"] = percentile(toModel, 0.50);
+  state.counters["build_p50_ns"] = percentile(building, 0.50);
+  state.counters["expose_p50_ns"] = percentile(toExposed, 0.50);
+  state.counters["paint_p50_ns"] = percentile(toPainted, 0.50);
+  if (std::getenv("BENCH_WORST")) {
+    std::vector<std::size_t> order(latencies.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return latencies[a] > latencies[b]; });
+    for (std::size_t i = 0; i < order.size() && i < 8; ++i) {
+      std::size_t j = order[i];
+      std::fprintf(stderr, "worst %.1f ms: model %.1f build %.1f expose %.1f paint %.1f\n",
+                   latencies[j] / 1e6, toModel[j] / 1e6, building[j] / 1e6, toExposed[j] / 1e6,
+                   toPainted[j] / 1e6);
+    }
+  }
+}
+BENCHMARK(BM_IncomingWindowOnScreen)
+    ->Name("incoming/window_on_screen")
+    ->UseManualTime()
+    ->Iterations(300);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string why;
+  if (!bench::EnsureDisplay(why)) {
+    std::fprintf(stderr, "bench_incoming_drawn: %s\n", why.c_str());
+    return 1;
+  }
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
