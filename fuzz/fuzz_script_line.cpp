@@ -1,5 +1,6 @@
 // A line of a `ringova` script: its comment taken off and the rest split into words. Words
-// written back with every special character escaped read back the same, with or without a
+// written back with blanks, quotes and backslashes escaped (and a "#" that starts a word) read
+// back the same, with or without a
 // comment after them; a word read as wait seconds is within the limit.
 
 #include <cstddef>
@@ -14,9 +15,10 @@ namespace {
 
 std::string escaped(const std::string& word) {
   if (word.empty()) return "\"\"";
-  std::string out;
+  // A "#" needs its escape only where it would start a comment: at the start of a word.
+  std::string out = word[0] == '#' ? "\\" : "";
   for (char c : word) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '"' || c == '\\' || c == '#') out += '\\';
+    if (c == ' ' || c == '\t' || c == '\r' || c == '"' || c == '\\') out += '\\';
     out += c;
   }
   return out;
