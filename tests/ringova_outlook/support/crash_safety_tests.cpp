@@ -1,7 +1,9 @@
-// What the add-in stores survives its writer being killed (SIGKILL) at random moments, and a
-// settings store written by two processes at once keeps both processes' values. The writers are
-// real processes (store_writer) so the kill lands wherever the write happens to be.
+// What the add-in stores survives its writer being killed (SIGKILL) at a random moment of its
+// writing, and a settings store written by two processes at once keeps both processes' values.
+// The writers are real processes (store_writer), so a kill lands wherever a write happens to be.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,19 +30,35 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kKills = 20;
 
-pid_t Start(const std::vector<std::string>& args) {
+struct Child {
+  pid_t pid = -1;
+  int ready = -1;  // gets a byte when the writer starts writing
+};
+
+Child Start(const std::vector<std::string>& args) {
   std::vector<char*> argv;
   std::string program = STORE_WRITER;
   argv.push_back(program.data());
   std::vector<std::string> copies = args;
   for (std::string& a : copies) argv.push_back(a.data());
   argv.push_back(nullptr);
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
+    ::dup2(fds[1], STDOUT_FILENO);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
-  return pid;
+  ::close(fds[1]);
+  return {pid, fds[0]};
+}
+
+// Until the writer's first write is under way; false after 30 s.
+bool AwaitStart(const Child& child) {
+  pollfd p{child.ready, POLLIN, 0};
+  char byte = 0;
+  return ::poll(&p, 1, 30000) == 1 && ::read(child.ready, &byte, 1) == 1;
 }
 
 int Wait(pid_t pid) {
@@ -54,18 +72,21 @@ int Wait(pid_t pid) {
 class KillLoop {
  public:
   void KillSoon(const std::vector<std::string>& args) {
-    const pid_t pid = Start(args);
-    ASSERT_GT(pid, 0);
+    const Child child = Start(args);
+    ASSERT_GT(child.pid, 0);
+    const bool started = AwaitStart(child);
+    ::close(child.ready);
     std::this_thread::sleep_for(std::chrono::microseconds(delay_(random_)));
-    ::kill(pid, SIGKILL);
-    const int status = Wait(pid);
+    ::kill(child.pid, SIGKILL);
+    const int status = Wait(child.pid);
+    ASSERT_TRUE(started);
     // Killed while writing, not stopped by a failure of its own.
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit " << WEXITSTATUS(status);
   }
 
  private:
   std::mt19937 random_{std::random_device{}()};
-  std::uniform_int_distribution<int> delay_{2000, 60000};
+  std::uniform_int_distribution<int> delay_{0, 30000};
 };
 
 mode_t Mode(const fs::path& file) {
@@ -172,12 +193,14 @@ TEST(CrashSafetyTest, TwoProcessesSettingAtOnceLoseNoValue) {
   testsupport::TempFolder folder;
   const fs::path store = folder.path() / "user.reg";
   constexpr int kEach = 60;
-  const pid_t a = Start({"set", store.string(), "A", std::to_string(kEach)});
-  const pid_t b = Start({"set", store.string(), "B", std::to_string(kEach)});
-  ASSERT_GT(a, 0);
-  ASSERT_GT(b, 0);
-  EXPECT_EQ(Wait(a), 0);
-  EXPECT_EQ(Wait(b), 0);
+  const Child a = Start({"set", store.string(), "A", std::to_string(kEach)});
+  const Child b = Start({"set", store.string(), "B", std::to_string(kEach)});
+  ASSERT_GT(a.pid, 0);
+  ASSERT_GT(b.pid, 0);
+  EXPECT_EQ(Wait(a.pid), 0);
+  EXPECT_EQ(Wait(b.pid), 0);
+  ::close(a.ready);
+  ::close(b.ready);
   platform::Registry registry(store);
   ASSERT_TRUE(registry.readable());
   EXPECT_EQ(registry.valueNames(kSettingsKey).size(), 2u * kEach);

@@ -58,6 +58,9 @@ int Log(const std::string& folder) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> a(argv + 1, argv + argc);
+  // Tells the test that the writes begin now (its kill timer starts here).
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
   if (a.size() == 3 && a[0] == "settings") return Settings(a[1], a[2]);
   if (a.size() == 4 && a[0] == "set") return Set(a[1], a[2], std::atoi(a[3].c_str()));
   if (a.size() == 2 && a[0] == "rules") return Rules(a[1]);
