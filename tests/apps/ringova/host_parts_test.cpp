@@ -148,6 +148,9 @@ TEST(MailboxSetupTest, JsonTreeFirstThenCardsIntoItsContacts) {
 }  // namespace
 }  // namespace ringova::host
 
+namespace ringova::host {
+namespace {
+
 TEST(ScriptLineTest, CommentsStartOnlyAtAWordOutsideQuotes) {
   std::vector<std::string> words;
   std::string why;
@@ -173,3 +176,6 @@ TEST(ScriptLineTest, WaitSeconds) {
   for (const char* bad : {"", "-1", "86400.5", "nan", "inf", "1s", " 1", "1e9"})
     EXPECT_FALSE(ParseWaitSeconds(bad, s)) << bad;
 }
+
+}  // namespace
+}  // namespace ringova::host

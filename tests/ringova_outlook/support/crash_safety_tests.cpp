@@ -86,7 +86,7 @@ class KillLoop {
 
  private:
   std::mt19937 random_{std::random_device{}()};
-  std::uniform_int_distribution<int> delay_{0, 30000};
+  std::uniform_int_distribution<int> delay_{0, 100000};
 };
 
 mode_t Mode(const fs::path& file) {
