@@ -28,11 +28,11 @@ namespace ringova::testing_support {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr int kKills = 20;
+constexpr int kKills = 12;
 
 struct Child {
   pid_t pid = -1;
-  int ready = -1;  // gets a byte when the writer starts writing
+  int ready = -1;  // gets a byte when the writer's first write is done
 };
 
 Child Start(const std::vector<std::string>& args) {
@@ -54,7 +54,7 @@ Child Start(const std::vector<std::string>& args) {
   return {pid, fds[0]};
 }
 
-// Until the writer's first write is under way; false after 30 s.
+// Until the writer's first write is done, so the kill lands in a later one; false after 30 s.
 bool AwaitStart(const Child& child) {
   pollfd p{child.ready, POLLIN, 0};
   char byte = 0;

@@ -1,6 +1,7 @@
 // Writes what the add-in stores, over and over, for the crash-safety tests to kill at random
 // moments (or to run twice at once). Every write of one round carries the round's number, so a
-// reader can tell a whole file from a cut or mixed one.
+// reader can tell a whole file from a cut or mixed one. A line on stdout says the first write is
+// done.
 //   store_writer settings <store> <tag>          rounds of every value set to "<tag><round>"
 //   store_writer set <store> <prefix> <count>    <count> settings "<prefix><i>", one write each
 //   store_writer rules <file>                    rounds of the rule table, descriptions = round
@@ -18,10 +19,20 @@
 
 namespace {
 
+// Tells the test, once, that a whole write is done: the file now holds this writer's content.
+void FirstWriteDone() {
+  static bool told = false;
+  if (told) return;
+  told = true;
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
 int Settings(const std::string& store, const std::string& tag) {
   platform::Registry registry(store);
   for (long round = 0;; ++round) {
     if (!registry.setValues(ringova::testing_support::SettingsRound(tag, round))) return 1;
+    FirstWriteDone();
   }
 }
 
@@ -41,6 +52,7 @@ int Rules(const std::string& file) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
+    FirstWriteDone();
   }
 }
 
@@ -50,7 +62,10 @@ int Log(const std::string& folder) {
   log.SetStamp([] { return std::string("09.12.2026 10:00:00"); });
   bool failed = false;
   log.SetFailureHandler([&failed](const std::string&) { failed = true; });
-  for (long n = 0; !failed; ++n) log.WriteToLogFile(ringova::testing_support::LogMessage(n));
+  for (long n = 0; !failed; ++n) {
+    log.WriteToLogFile(ringova::testing_support::LogMessage(n));
+    FirstWriteDone();
+  }
   return 1;
 }
 
@@ -58,9 +73,6 @@ int Log(const std::string& folder) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> a(argv + 1, argv + argc);
-  // Tells the test that the writes begin now (its kill timer starts here).
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
   if (a.size() == 3 && a[0] == "settings") return Settings(a[1], a[2]);
   if (a.size() == 4 && a[0] == "set") return Set(a[1], a[2], std::atoi(a[3].c_str()));
   if (a.size() == 2 && a[0] == "rules") return Rules(a[1]);
