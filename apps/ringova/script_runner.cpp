@@ -1,9 +1,9 @@
 #include "apps/ringova/script_runner.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "apps/common/line_words.h"
+#include "apps/ringova/script_line.h"
 #include "platform/outlook/application.h"
 #include "platform/outlook/text_util.h"
 #include "platform/ui/form.h"
@@ -13,26 +13,6 @@ namespace ringova::host {
 
 namespace ol = platform::outlook;
 using telvane::apps::JsonLine;
-
-namespace {
-
-// The line up to an unquoted "#" that starts a word.
-std::string_view withoutComment(std::string_view line) {
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '\\') {
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (c == '#' && !quoted && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
-      return line.substr(0, i);
-    }
-  }
-  return line;
-}
-
-}  // namespace
 
 std::string WithoutAccelerator(std::string_view caption) {
   std::string out;
@@ -97,7 +77,7 @@ void ScriptRunner::error(const std::string& text) {
 void ScriptRunner::run(const std::string& raw) {
   std::vector<std::string> w;
   std::string why;
-  if (!telvane::apps::splitWords(withoutComment(raw), w, why)) return error(why + ": " + raw);
+  if (!ScriptWords(raw, w, why)) return error(why + ": " + raw);
   if (w.empty()) return;
   const std::string& c = w[0];
   if (c == "quit" && w.size() == 1) return quit();
@@ -135,10 +115,7 @@ void ScriptRunner::run(const std::string& raw) {
 void ScriptRunner::startWait(std::function<bool()> done, const Words& w, std::size_t secondsAt) {
   double seconds = 30;
   if (w.size() > secondsAt) {
-    const std::string& word = w[secondsAt];
-    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), seconds);
-    if (ec != std::errc() || end != word.data() + word.size() || !(seconds >= 0) ||
-        seconds > 24 * 3600 || w.size() > secondsAt + 1) {
+    if (!ParseWaitSeconds(w[secondsAt], seconds) || w.size() > secondsAt + 1) {
       return error("wait: bad seconds");
     }
   }

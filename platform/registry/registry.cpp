@@ -207,6 +207,18 @@ bool Registry::setValue(std::string_view key, std::string_view name, const Regis
   });
 }
 
+bool Registry::setValueIfMissing(std::string_view key, std::string_view name,
+                                 const RegistryValue& value) {
+  if (!splitPath(key)) return false;
+  return modify(file_, [&](Node& root, bool& dirty) {
+    Node* n = makeNode(root, key);
+    if (n->values.find(name) != n->values.end()) return true;
+    n->values.emplace(std::string(name), value);
+    dirty = true;
+    return true;
+  });
+}
+
 bool Registry::setValues(const std::vector<RegistryWrite>& writes) {
   for (const RegistryWrite& w : writes)
     if (!splitPath(w.key)) return false;

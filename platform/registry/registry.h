@@ -82,6 +82,9 @@ class Registry {
   std::optional<RegistryValue> value(std::string_view key, std::string_view name) const;
   bool setValue(std::string_view key, std::string_view name, const RegistryValue& value);
   bool deleteValue(std::string_view key, std::string_view name);  // false if it did not exist
+  // Sets the value only while the key has none of that name, in one change of the store, so it
+  // never replaces what another writer set meanwhile. True when a value is there afterwards.
+  bool setValueIfMissing(std::string_view key, std::string_view name, const RegistryValue& value);
   // Sets all the values (creating their keys) in one change of the store: all of them, or none
   // when a key path is invalid or the store cannot be written.
   bool setValues(const std::vector<RegistryWrite>& writes);

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -12,6 +11,8 @@
 #include <sstream>
 #include <system_error>
 #include <vector>
+
+#include "platform/shell/replace_file.h"
 
 namespace platform::registry_detail {
 namespace {
@@ -242,37 +243,10 @@ bool writeStore(const std::filesystem::path& file, const Node& root, uint64_t ge
     if (ec) return false;
     ::chmod(folder.c_str(), 0700);
   }
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path temp = file;
-  temp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  std::string text = serialize(root, generation);
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
-  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
+  // The store holds the password: always private to the user, whatever the umask.
+  std::string error;
+  return platform::shell::ReplaceFile(file, serialize(root, generation), 0600,
+                                      platform::shell::FileMode::Force, error);
 }
 
 }  // namespace platform::registry_detail

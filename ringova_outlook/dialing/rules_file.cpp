@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/shell/replace_file.h"
+
 namespace ringova {
 namespace {
 
@@ -107,18 +109,9 @@ bool ReadRulesFile(const std::string& path, std::vector<DialRule>& rules, std::s
 
 bool WriteRulesFile(const std::string& path, const std::vector<DialRule>& rules,
                     std::string& error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  out << FormatRules(rules);
-  out.close();
-  if (!out) {
-    error = path + ": write error";
-    return false;
-  }
-  return true;
+  // Replaced whole, so an editor killed while saving leaves the old rules or the new ones.
+  return platform::shell::ReplaceFile(path, FormatRules(rules), 0666,
+                                      platform::shell::FileMode::Keep, error);
 }
 
 bool RestoreDialRules(const std::string& folder, RuleTable& table, const LogSink& log) {

@@ -24,7 +24,9 @@ std::string FormatRules(const std::vector<DialRule>& rules);
 // Reads the file at path into rules; a missing file is created empty first. False with the
 // reason on a read or format error (rules then undefined).
 bool ReadRulesFile(const std::string& path, std::vector<DialRule>& rules, std::string& error);
-// Replaces the file's content; false with the reason when it cannot be written.
+// Replaces the file whole (see platform/shell/replace_file.h): after a crash it holds the old
+// rules or the new ones, and it keeps its permissions. False with the reason when it cannot be
+// written; the old file then stays.
 bool WriteRulesFile(const std::string& path, const std::vector<DialRule>& rules,
                     std::string& error);
 

@@ -15,11 +15,27 @@ std::string SettingsStore::Read(std::string_view name) {
     read_failure_logged_ = true;
     return {};
   }
-  return platform::getSetting(registry_, kAddinRegistryApp, kAddinSettingsSection, name);
+  const auto text =
+      registry_.getString(platform::settingsKey(kAddinRegistryApp, kAddinSettingsSection), name);
+  known_.insert_or_assign(std::string(name), text);
+  return text.value_or("");
 }
 
 bool SettingsStore::Write(std::string_view name, std::string_view text) {
-  if (platform::saveSetting(registry_, kAddinRegistryApp, kAddinSettingsSection, name, text)) {
+  // Unchanged here: the store keeps what it has, possibly another process's newer value.
+  const std::string key = platform::settingsKey(kAddinRegistryApp, kAddinSettingsSection);
+  const auto known = known_.find(name);
+  bool ok = true;
+  if (known == known_.end()) {
+    ok = registry_.setString(key, name, text);
+  } else if (!known->second) {
+    ok = registry_.setValueIfMissing(key, name,
+                                     platform::RegistryValue::ofString(std::string(text)));
+  } else if (*known->second != text) {
+    ok = registry_.setString(key, name, text);
+  }
+  if (ok) {
+    known_.insert_or_assign(std::string(name), std::string(text));
     return true;
   }
   if (!write_failure_logged_ && log_) {

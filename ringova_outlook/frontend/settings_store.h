@@ -1,7 +1,14 @@
 #pragma once
 // The per-user store of the add-in's settings. Reading or writing a store that cannot be used
 // logs one line and goes on: reads then give the defaults, writes are lost.
+//
+// Other processes write the same store (`ringova config set`). Each value is written on its own
+// under the store's lock, and only when this process changed it since it read or wrote it last (a
+// value that was missing is filled in only while it still is), so saving every setting never
+// undoes another process's change.
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +38,8 @@ class SettingsStore {
  private:
   platform::Registry& registry_;
   Log log_;
+  // Each value as last read (nullopt: missing) or written here.
+  std::map<std::string, std::optional<std::string>, std::less<>> known_;
   bool read_failure_logged_ = false;
   bool write_failure_logged_ = false;
 };

@@ -1,5 +1,9 @@
 #include "ringova_outlook/support/log_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -121,18 +125,36 @@ bool LogFile::Append(const std::string& path, const std::vector<std::string>& me
     text += message;
     text += "\"\r\n";
   }
-  std::ofstream out(path, std::ios::binary | std::ios::app);
-  if (!out) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  if (fd < 0) {
     error = std::strerror(errno);
     return false;
   }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) {
-    error = std::strerror(errno);
-    return false;
+  // A writer killed in the middle of a line left it without its end: that fragment stays a line
+  // of its own instead of running into this one.
+  struct stat st {};
+  char last = '\n';
+  if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1) {
+    last = '\n';
   }
-  return true;
+  if (last != '\n') text.insert(0, "\r\n");
+  // One append per message batch: a kill cuts at most the line being written.
+  bool ok = true;
+  for (std::string_view rest = text; ok && !rest.empty();) {
+    const ssize_t n = ::write(fd, rest.data(), rest.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = std::strerror(n < 0 ? errno : EIO);
+      ok = false;
+    } else {
+      rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+  if (::close(fd) != 0 && ok) {
+    error = std::strerror(errno);
+    ok = false;
+  }
+  return ok;
 }
 
 bool LogFile::MoveToFolder(const std::string& folder, std::string& error) {

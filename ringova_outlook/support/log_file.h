@@ -7,6 +7,11 @@
 // Line: a double quote, the general date and time, ": ", the message as it is,
 // a double quote, CR LF.
 //
+// A process killed while writing leaves every earlier line whole; at most the
+// line being written is cut short. Each write is one append, and a write that
+// finds the file ending inside a line starts on a new line, so a cut line never
+// runs into the next one.
+//
 // Not thread-safe: every writer runs on the add-in's user-interface thread.
 
 #include <cstdint>

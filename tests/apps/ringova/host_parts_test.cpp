@@ -1,5 +1,5 @@
-// The host's parts without the program: its command line, the log it follows and the mailbox
-// it builds.
+// The host's parts without the program: its command line, the log it follows, the mailbox
+// it builds and how a script line reads.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,6 +7,7 @@
 #include "apps/ringova/host_options.h"
 #include "apps/ringova/log_follower.h"
 #include "apps/ringova/mailbox_setup.h"
+#include "apps/ringova/script_line.h"
 #include "apps/ringova/script_runner.h"
 #include "platform/outlook/application.h"
 #include "platform/outlook/constants.h"
@@ -156,6 +157,38 @@ TEST(MailboxSetupTest, JsonTreeFirstThenCardsIntoItsContacts) {
 
   EXPECT_FALSE(LoadMailboxes({folder.path() / "missing.json"}, mapi, summary, error));
   EXPECT_NE(error.find("missing.json"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace ringova::host
+
+namespace ringova::host {
+namespace {
+
+TEST(ScriptLineTest, CommentsStartOnlyAtAWordOutsideQuotes) {
+  std::vector<std::string> words;
+  std::string why;
+  ASSERT_TRUE(ScriptWords("click  Dial # the button", words, why));
+  EXPECT_EQ(words, (std::vector<std::string>{"click", "Dial"}));
+  ASSERT_TRUE(ScriptWords("wait log \"a #b\" c#d \\#e", words, why));
+  EXPECT_EQ(words, (std::vector<std::string>{"wait", "log", "a #b", "c#d", "#e"}));
+  // An escaped blank joins the word, so the "#" after it is text (found by fuzz_script_line:
+  // corpus crash-hash-after-escaped-blank).
+  ASSERT_TRUE(ScriptWords("contact a\\ #b x\\\t#", words, why));
+  EXPECT_EQ(words, (std::vector<std::string>{"contact", "a #b", "x\t#"}));
+  ASSERT_TRUE(ScriptWords("#only a comment", words, why));
+  EXPECT_TRUE(words.empty());
+  EXPECT_FALSE(ScriptWords("form \"Main", words, why));
+  EXPECT_FALSE(why.empty());
+}
+
+TEST(ScriptLineTest, WaitSeconds) {
+  double s = -1;
+  EXPECT_TRUE(ParseWaitSeconds("0.5", s));
+  EXPECT_EQ(s, 0.5);
+  EXPECT_TRUE(ParseWaitSeconds("86400", s));
+  for (const char* bad : {"", "-1", "86400.5", "nan", "inf", "1s", " 1", "1e9"})
+    EXPECT_FALSE(ParseWaitSeconds(bad, s)) << bad;
 }
 
 }  // namespace

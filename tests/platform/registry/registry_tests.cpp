@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -93,6 +94,32 @@ TEST_F(RegistryTest, StoreIsPrivateAndWrittenWithoutLeftovers) {
     std::string name = entry.path().filename().string();
     EXPECT_TRUE(name == "user.reg" || name == "user.reg.lock") << name;
   }
+}
+
+TEST_F(RegistryTest, StoreMadeReadableByOthersIsPrivateAgainAndStaleTemporariesGo) {
+  ASSERT_TRUE(reg.setString("K", "v", "secret"));
+  ::chmod(file.c_str(), 0644);
+  // What a writer killed between writing and renaming leaves; pid 0x7ffffffe does not run.
+  std::filesystem::path stale = file;
+  stale += ".tmp2147483646-0";
+  { std::ofstream(stale) << "cut"; }
+  std::filesystem::path live = file;
+  live += ".tmp" + std::to_string(::getppid()) + "-0";
+  { std::ofstream(live) << "being written"; }
+  ASSERT_TRUE(reg.setString("K", "w", "more"));
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(live));  // its writer still runs
+}
+
+TEST_F(RegistryTest, SetIfMissingNeverReplacesAValue) {
+  using platform::RegistryValue;
+  ASSERT_TRUE(reg.setValueIfMissing("K", "v", RegistryValue::ofString("first")));
+  ASSERT_TRUE(reg.setValueIfMissing("K", "V", RegistryValue::ofString("second")));
+  EXPECT_EQ(reg.getString("K", "v"), "first");
+  EXPECT_FALSE(reg.setValueIfMissing("K\\", "v", RegistryValue::ofString("x")));
 }
 
 TEST_F(RegistryTest, UnparsableStoreReadsEmptyAndIsNeverOverwritten) {

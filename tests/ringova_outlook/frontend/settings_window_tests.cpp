@@ -174,6 +174,27 @@ TEST_F(SettingsWindowTest, NothingIsSavedBeforeStartUpHasEnded) {
   EXPECT_FALSE(logged("SaveSettings..."));
 }
 
+TEST_F(SettingsWindowTest, SavingKeepsWhatAnotherProcessChangedMeanwhile) {
+  store("ServAddr", "pbx.example");
+  store("UserName", "201");
+  store("Password", "old");
+  fMain& w = makeWindow();
+  w.RestoreSettings();
+  w.StartupDone = true;
+  // `ringova config set` while the add-in runs.
+  store("Password", "new");
+  store("Country", "Germany");
+  w.Settings().Activated = true;
+  w.SaveSettings();
+  EXPECT_EQ(stored("Password"), "new");
+  EXPECT_EQ(stored("Country"), "Germany");
+  EXPECT_EQ(stored("Activated"), "True");
+  // A value the add-in itself changes is written, whatever the store holds.
+  w.Settings().Password = "mine";
+  w.SaveSettings();
+  EXPECT_EQ(stored("Password"), "mine");
+}
+
 TEST_F(SettingsWindowTest, AStoreThatCannotBeUsedGivesOneLogLineAndTheDefaults) {
   {
     std::FILE* f = std::fopen(registry_.userFile().c_str(), "w");

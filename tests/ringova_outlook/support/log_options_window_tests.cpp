@@ -168,9 +168,9 @@ TEST_F(LogOptionsTest, FailedWriteShowsTheBoxThenTheOptionsWindow) {
   });
   log.WriteToLogFile("lost");
   ASSERT_EQ(desktop.shell.messageBoxes().size(), 1u);
-  EXPECT_EQ(
-      desktop.shell.messageBoxes()[0].text,
-      "WriteToLogFile: - " + folder.withSlash() + "gone/RingovaLog1.txt - No such file or directory");
+  EXPECT_EQ(desktop.shell.messageBoxes()[0].text,
+            "WriteToLogFile: - " + folder.withSlash() +
+                "gone/RingovaLog1.txt - No such file or directory");
   EXPECT_EQ(desktop.shell.messageBoxes()[0].title, "Ringova");
 }
 
