@@ -2,38 +2,27 @@
 // the fuzzer's own with one card file ("a.vcf"); inputs that could name a device or a file
 // outside it are passed over, so a run never reads an endless file. Errors name the file.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
 
+#include "fuzz/scratch_folder.h"
 #include "platform/outlook/application.h"
 #include "platform/outlook/mailbox_loader.h"
 
 namespace {
 
-struct RemovedAtExit {
-  std::filesystem::path dir;
-  ~RemovedAtExit() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-};
-
-std::filesystem::path CardFolder() {
-  static const std::filesystem::path folder = [] {
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("fuzz_mailbox-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    static const RemovedAtExit removal{dir};
+const std::filesystem::path& CardFolder() {
+  const std::filesystem::path& dir = telvane::fuzz::ScratchFolder("fuzz_mailbox");
+  static const bool cardWritten = [&dir] {
     std::ofstream(dir / "a.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n"
                                     "TEL;TYPE=WORK:+49 30 1234\r\nEND:VCARD\r\n";
-    return dir;
+    return true;
   }();
-  return folder;
+  (void)cardWritten;
+  return dir;
 }
 
 bool NamesOutsideFiles(std::string_view text) {

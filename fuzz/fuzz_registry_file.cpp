@@ -2,37 +2,19 @@
 // and rename as every change) that reads back to the same tree and generation, and serializing
 // is stable: parse(serialize(t)) serializes to the same text.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "fuzz/scratch_folder.h"
 #include "platform/registry/registry_file.h"
 
 namespace {
 
-struct RemovedAtExit {
-  std::filesystem::path dir;
-  ~RemovedAtExit() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-};
-
 std::filesystem::path StoreFile() {
-  static const std::filesystem::path file = [] {
-    // Memory-backed when there is one: every write syncs.
-    std::filesystem::path base = "/dev/shm";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(base, ec)) base = std::filesystem::temp_directory_path();
-    const std::filesystem::path dir = base / ("fuzz_registry-" + std::to_string(::getpid()));
-    static const RemovedAtExit removal{dir};
-    return dir / "user.reg";
-  }();
-  return file;
+  return telvane::fuzz::ScratchFolder("fuzz_registry") / "user.reg";
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 // version is compared with the second line as the installed one: never newer than itself, never
 // both newer and older, and an empty installed text is the add-in's own version.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -12,27 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/scratch_folder.h"
 #include "ringova_outlook/support/update_version.h"
 
 namespace {
 
-struct RemovedAtExit {
-  std::filesystem::path file;
-  ~RemovedAtExit() {
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-  }
-};
-
 std::filesystem::path ConfigFile() {
-  static const std::filesystem::path file = [] {
-    std::filesystem::path base = "/dev/shm";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(base, ec)) base = std::filesystem::temp_directory_path();
-    return base / ("fuzz_update-" + std::to_string(::getpid()) + ".cfg");
-  }();
-  static const RemovedAtExit removal{file};
-  return file;
+  return telvane::fuzz::ScratchFolder("fuzz_update") / "ringova.conf";
 }
 
 }  // namespace
