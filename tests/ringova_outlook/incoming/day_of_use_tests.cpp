@@ -3,23 +3,19 @@
 // icons, timers, table entries, connections. Resident memory and live heap are printed after
 // the warm-up and at the end; `make soak` runs 2,000 cycles and holds their growth to 8 MiB
 // resident and 64 KiB live heap. RINGOVA_SOAK_CYCLES sets the count (50 by default).
-#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "telvane/xmlrpc/method_table.h"
 #include "tests/ringova_outlook/incoming/arriving_fixture.h"
+#include "tests/support/process_memory.h"
 
 // AddressSanitizer's quarantine of freed blocks would make resident memory climb for thousands
 // of cycles whether or not anything leaks; a small one levels off early.
 extern "C" const char* __asan_default_options() {
   return "quarantine_size_mb=4";
 }
-// Bytes the sanitizer's allocator holds for live blocks; absent without a sanitizer.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace ringova::testing {
 namespace {
@@ -30,28 +26,6 @@ int soakCycles() {
   const char* text = std::getenv("RINGOVA_SOAK_CYCLES");
   const int cycles = text != nullptr ? std::atoi(text) : 0;
   return cycles > 0 ? cycles : 50;
-}
-
-// Live heap bytes: the sanitizer's count, else the C library's.
-long long liveHeapBytes() {
-  if (__sanitizer_get_current_allocated_bytes != nullptr) {
-    return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
-  }
-  return static_cast<long long>(mallinfo2().uordblks);
-}
-
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      std::istringstream fields(line.substr(6));
-      long kib = 0;
-      fields >> kib;
-      return kib;
-    }
-  }
-  return 0;
 }
 
 class DayOfUseTest : public ArrivingTest {
@@ -209,14 +183,14 @@ TEST_F(DayOfUseTest, CyclesLeaveNothingBehind) {
   EXPECT_EQ(before.trayIcons, 0u);
   EXPECT_EQ(before.calls, 0u);
   EXPECT_EQ(before.connections, 0u);
-  const long residentBefore = residentKiB();
-  const long long heapBefore = liveHeapBytes();
+  const long residentBefore = testsupport::ResidentKiB();
+  const long long heapBefore = testsupport::LiveHeapBytes();
   std::printf("day of use: after %d warm-up cycles resident %ld KiB, live heap %lld bytes\n",
               warmUp, residentBefore, heapBefore);
   for (int n = warmUp; n < cycles; ++n) ASSERT_NO_FATAL_FAILURE(cycle(w, n)) << "cycle " << n;
   EXPECT_EQ(leftovers(w), before);
-  const long residentAfter = residentKiB();
-  const long long heapAfter = liveHeapBytes();
+  const long residentAfter = testsupport::ResidentKiB();
+  const long long heapAfter = testsupport::LiveHeapBytes();
   std::printf(
       "day of use: after %d cycles resident %ld KiB (%+ld KiB), live heap %lld bytes (%+lld)\n",
       cycles, residentAfter, residentAfter - residentBefore, heapAfter, heapAfter - heapBefore);

@@ -4,11 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "telvane/session/pbx_session.h"
+#include "tests/support/process_memory.h"
 #include "tests/telvane/control/sim_fixture.h"
 
 // AddressSanitizer keeps freed blocks in a quarantine of up to 256 MiB before it reuses them, so
@@ -18,8 +17,6 @@
 extern "C" const char* __asan_default_options() {
   return "quarantine_size_mb=4";
 }
-// Bytes the sanitizer's allocator holds for live blocks; absent without a sanitizer.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace telvane::testing {
 namespace {
@@ -29,27 +26,6 @@ int soakCycles() {
   const char* text = std::getenv("TELVANE_SOAK_CYCLES");
   const int cycles = text != nullptr ? std::atoi(text) : 0;
   return cycles > 0 ? cycles : 1000;
-}
-
-// Heap bytes in use, when the sanitizer can tell; -1 otherwise.
-long long liveHeapBytes() {
-  if (__sanitizer_get_current_allocated_bytes == nullptr) return -1;
-  return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
-}
-
-// Resident memory of this process in KiB (VmRSS), 0 when unknown.
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      std::istringstream fields(line.substr(6));
-      long kib = 0;
-      fields >> kib;
-      return kib;
-    }
-  }
-  return 0;
 }
 
 class SoakTest : public SimFixture {
@@ -87,12 +63,12 @@ TEST_F(SoakTest, OneControlThroughManyCyclesKeepsItsMemory) {
   for (int i = 1; i <= cycles; ++i) {
     ASSERT_TRUE(cycle(*control_)) << "cycle " << i;
     if (i == warmUp) {
-      warmKiB = residentKiB();
-      warmHeap = liveHeapBytes();
+      warmKiB = testsupport::ResidentKiB();
+      warmHeap = testsupport::LiveHeapBytes();
     }
   }
-  const long endKiB = residentKiB();
-  const long long endHeap = liveHeapBytes();
+  const long endKiB = testsupport::ResidentKiB();
+  const long long endHeap = testsupport::LiveHeapBytes();
   EXPECT_TRUE(events_.size() > 0 && !hasEvent("Disconnected"));
   EXPECT_EQ(sim_->counters().connections, static_cast<std::size_t>(cycles));
   std::printf(
@@ -103,12 +79,10 @@ TEST_F(SoakTest, OneControlThroughManyCyclesKeepsItsMemory) {
   // cycle 400 (the allocator's caches and quarantine settling), while the live heap stays within
   // a few KiB. A leak of one 64 KiB buffer per cycle would add over 50 MiB.
   EXPECT_LT(endKiB - warmKiB, 8 * 1024) << "resident memory grew across the cycles";
-  if (warmHeap >= 0) {
-    std::printf("soak: live heap %lld bytes after %d cycles, %lld bytes at the end\n", warmHeap,
-                warmUp, endHeap);
-    // Nothing the cycles make may stay behind, not even reachable (LSan sees only the lost).
-    EXPECT_LT(endHeap - warmHeap, 64 * 1024) << "the live heap grew across the cycles";
-  }
+  std::printf("soak: live heap %lld bytes after %d cycles, %lld bytes at the end\n", warmHeap,
+              warmUp, endHeap);
+  // Nothing the cycles make may stay behind, not even reachable (LSan sees only the lost).
+  EXPECT_LT(endHeap - warmHeap, 64 * 1024) << "the live heap grew across the cycles";
 }
 
 TEST_F(SoakTest, FiftyControlsWorkSideBySide) {
@@ -126,7 +100,7 @@ TEST_F(SoakTest, FiftyControlsWorkSideBySide) {
     ASSERT_TRUE(control->Connect("127.0.0.1", port(), 5, "101", "secret")) << "control " << i;
   }
   ASSERT_TRUE(sim_->waitUntil([](const auto& c) { return c.openConnections == kControls; }));
-  const long connectedKiB = residentKiB();
+  const long connectedKiB = testsupport::ResidentKiB();
 
   // All at once: a call each, every call answered, then closed.
   for (int i = 0; i < kControls; ++i) {
