@@ -32,6 +32,10 @@ std::size_t RecordingNotifications::openCount() const {
       std::count_if(shown_.begin(), shown_.end(), [](const Shown& s) { return s.open; }));
 }
 
+void RecordingNotifications::forgetClosed() {
+  std::erase_if(shown_, [](const Shown& s) { return !s.open; });
+}
+
 RecordingNotifications::Shown* RecordingNotifications::find(NotificationId id) {
   for (Shown& s : shown_) {
     if (s.id == id) return &s;

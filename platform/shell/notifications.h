@@ -47,6 +47,8 @@ class RecordingNotifications final : public Notifications {
   bool invoke(NotificationId id, const std::string& key);
   const std::vector<Shown>& shown() const { return shown_; }
   std::size_t openCount() const;
+  // Drops the records of closed ones; open ones stay answerable.
+  void forgetClosed();
 
  private:
   Shown* find(NotificationId id);

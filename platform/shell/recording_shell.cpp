@@ -144,6 +144,7 @@ void RecordingShell::forgetRecords() {
   opened_.clear();
   dialogs_.clear();
   log_.clear();
+  notifications_.forgetClosed();
 }
 
 }  // namespace platform::shell

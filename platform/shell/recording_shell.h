@@ -53,7 +53,8 @@ class RecordingShell final : public Shell {
   const std::vector<std::string>& openedAddresses() const { return opened_; }
   const std::vector<FileDialogRequest>& fileDialogs() const { return dialogs_; }
   const std::vector<std::string>& log() const { return log_; }
-  // Forgets what was recorded so far (long runs keep their memory flat).
+  // Forgets what was recorded so far, closed notifications included (long runs keep their
+  // memory flat).
   void forgetRecords();
   TrayIconTable& trayIcons() { return trays_; }
   bool mutexHeld(const std::string& name) const { return mutexes_->count(name) > 0; }
