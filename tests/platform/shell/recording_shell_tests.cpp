@@ -83,6 +83,27 @@ TEST(RecordingShell, BringToFrontIsRecordedOnly) {
   EXPECT_EQ(toolkit.activeForm(), &b);
 }
 
+TEST(RecordingShell, ForgettingRecordsDropsClosedNotificationsOnly) {
+  RecordingShell shell;
+  Notifications* desktop = shell.notifications();
+  ASSERT_NE(desktop, nullptr);
+  std::string chosen;
+  auto request = [&] {
+    NotificationRequest r;
+    r.actions = {{"accept", "Accept"}};
+    r.onAction = [&](const std::string& key) { chosen = key; };
+    return r;
+  };
+  const NotificationId closed = desktop->show(request());
+  const NotificationId open = desktop->show(request());
+  desktop->close(closed);
+  shell.forgetRecords();
+  ASSERT_EQ(shell.recordedNotifications().shown().size(), 1u);
+  EXPECT_FALSE(shell.recordedNotifications().invoke(closed, "accept"));
+  EXPECT_TRUE(shell.recordedNotifications().invoke(open, "accept"));
+  EXPECT_EQ(chosen, "accept");
+}
+
 TEST(TrayIcons, MouseMessagesReachTheIconAndTipsAreCut) {
   RecordingShell shell;
   std::vector<int> messages;
