@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/sample_contacts.h"
 #include "platform/outlook/application.h"
 #include "platform/shell/recording_shell.h"
 #include "platform/ui/clock.h"
@@ -38,17 +39,7 @@ struct Bench {
   long progress_changes = 0;
 
   Bench() {
-    platform::outlook::Folder* store = outlook.GetNamespace("MAPI")->AddStore("Mailbox");
-    platform::outlook::Folder* contacts =
-        store->Folders().Add("Contacts", platform::outlook::olContactItem);
-    for (int i = 0; i < kContacts; ++i) {
-      auto item = contacts->Items().Add();
-      item->SetProperty("FullName", "Contact " + std::to_string(i));
-      item->SetProperty("BusinessTelephoneNumber", "+49 30 " + std::to_string(1000000 + i));
-      item->SetProperty("MobileTelephoneNumber", "+49 170 " + std::to_string(2000000 + i));
-      item->SetProperty("HomeTelephoneNumber", "040 " + std::to_string(3000000 + i));
-      item->Save();
-    }
+    bench::AddSampleContacts(outlook, kContacts);
     directory.SetOutlook(&outlook);
     toolkit.onChanged = [this](platform::ui::Control& c) {
       if (c.form().name() == "fProgress") ++progress_changes;
