@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/private_display.h"
+#include "bench/drawn_main.h"
 #include "bench/sample_contacts.h"
 #include "platform/outlook/application.h"
 #include "platform/shell/recording_shell.h"
@@ -105,17 +105,8 @@ BENCHMARK_CAPTURE(BM_Load, drawn, true)
 }  // namespace ringova
 
 int main(int argc, char** argv) {
-  std::string why;
-  if (!bench::EnsureDisplay(why)) {
-    std::fprintf(stderr, "bench_contacts_drawn: %s\n", why.c_str());
-    return 1;
-  }
-  int qtArgc = 1;
-  QApplication app(qtArgc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  for (auto& rig : ringova::rigs) rig.reset();
-  return 0;
+  // The windows of the rigs go before the application.
+  return bench::RunDrawnBenchmarks(argc, argv, "bench_contacts_drawn", [] {
+    for (auto& rig : ringova::rigs) rig.reset();
+  });
 }

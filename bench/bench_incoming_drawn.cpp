@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "bench/addin_rig.h"
-#include "bench/private_display.h"
+#include "bench/drawn_main.h"
 #include "platform/ui/qt/qt_renderer.h"
 
 namespace {
@@ -149,16 +149,5 @@ BENCHMARK(BM_IncomingWindowOnScreen)
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string why;
-  if (!bench::EnsureDisplay(why)) {
-    std::fprintf(stderr, "bench_incoming_drawn: %s\n", why.c_str());
-    return 1;
-  }
-  int qtArgc = 1;
-  QApplication app(qtArgc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunDrawnBenchmarks(argc, argv, "bench_incoming_drawn");
 }
