@@ -10,6 +10,7 @@
 
 #include "include/telvane/telvane_c.h"
 #include "platform/com/owner_dispatcher.h"
+#include "telvane/capi/c_guard.h"
 #include "telvane/control/telvane_ctrl.h"
 #include "telvane/control/text_arguments.h"
 
@@ -68,16 +69,6 @@ void telvane_control::raise(const platform::MemberInfo& event, const std::vector
 
 namespace {
 
-// Every entry point: no exception leaves the library.
-template <class Fn>
-int guarded(Fn fn) {
-  try {
-    return fn();
-  } catch (const std::exception&) {
-    return TELVANE_E_INTERNAL;
-  }
-}
-
 int check(const telvane_control* c) {
   if (!c || c->destroyRequested) return TELVANE_E_INVALID;
   if (!c->dispatcher.onOwnerThread()) return TELVANE_E_WRONG_THREAD;
@@ -135,7 +126,7 @@ int pumpWith(telvane_control* c, Pump pump) {
   if (int status = check(c); status != TELVANE_OK) return status;
   ++c->pumping;
   int ran = 0;
-  int status = guarded([&] {
+  int status = telvane::capi::Guarded([&] {
     ran = static_cast<int>(pump());
     return TELVANE_OK;
   });
@@ -152,7 +143,7 @@ extern "C" {
 int telvane_create(telvane_control** out) {
   if (!out) return TELVANE_E_INVALID;
   *out = nullptr;
-  return guarded([&] {
+  return telvane::capi::Guarded([&] {
     *out = std::make_unique<telvane_control>().release();
     return TELVANE_OK;
   });
@@ -171,7 +162,7 @@ void telvane_destroy(telvane_control* control) {
 int telvane_call(telvane_control* control, const char* method, int argc, const char* const* argv,
                  telvane_reply* reply) {
   if (int status = check(control); status != TELVANE_OK) return status;
-  return guarded([&] { return callMethod(*control, method, argc, argv, reply); });
+  return telvane::capi::Guarded([&] { return callMethod(*control, method, argc, argv, reply); });
 }
 
 const char* telvane_last_error(const telvane_control* control) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "include/telvane/telvane_c.h"
+#include "telvane/capi/c_guard.h"
 #include "telvane/control/control_tables.h"
 #include "telvane/control/text_arguments.h"
 
@@ -32,42 +33,35 @@ int paramInfo(const std::vector<MemberInfo>& members, int index, int param, telv
   return TELVANE_OK;
 }
 
-// The tables are built on first use, which allocates.
-template <class Fn>
-int guarded(Fn fn) {
-  try {
-    return fn();
-  } catch (const std::exception&) {
-    return TELVANE_E_INTERNAL;
-  }
-}
-
 }  // namespace
 
+// Guarded: the tables are built on first use, which allocates.
 extern "C" {
 
 int telvane_method_count(void) {
-  return guarded([] { return static_cast<int>(telvane::methodInfos().size()); });
+  return telvane::capi::Guarded([] { return static_cast<int>(telvane::methodInfos().size()); });
 }
 
 int telvane_method_info(int index, telvane_member* out) {
-  return guarded([&] { return memberInfo(telvane::methodInfos(), index, out); });
+  return telvane::capi::Guarded([&] { return memberInfo(telvane::methodInfos(), index, out); });
 }
 
 int telvane_method_param(int index, int param, telvane_param* out) {
-  return guarded([&] { return paramInfo(telvane::methodInfos(), index, param, out); });
+  return telvane::capi::Guarded(
+      [&] { return paramInfo(telvane::methodInfos(), index, param, out); });
 }
 
 int telvane_event_count(void) {
-  return guarded([] { return static_cast<int>(telvane::eventInfos().size()); });
+  return telvane::capi::Guarded([] { return static_cast<int>(telvane::eventInfos().size()); });
 }
 
 int telvane_event_info(int index, telvane_member* out) {
-  return guarded([&] { return memberInfo(telvane::eventInfos(), index, out); });
+  return telvane::capi::Guarded([&] { return memberInfo(telvane::eventInfos(), index, out); });
 }
 
 int telvane_event_param(int index, int param, telvane_param* out) {
-  return guarded([&] { return paramInfo(telvane::eventInfos(), index, param, out); });
+  return telvane::capi::Guarded(
+      [&] { return paramInfo(telvane::eventInfos(), index, param, out); });
 }
 
 const char* telvane_status_text(int status) {
