@@ -35,13 +35,13 @@ PbxSession::~PbxSession() {
 }
 
 bool PbxSession::SetConnectionMode(bool secure) {
-  if (state() != SessionState::kIdle) return false;
+  if (!settledIdle()) return false;
   secure_ = secure;
   return true;
 }
 
 bool PbxSession::Configure(SessionConfig config) {
-  if (state() != SessionState::kIdle) return false;
+  if (!settledIdle()) return false;
   config_ = std::move(config);
   return true;
 }
@@ -67,7 +67,7 @@ bool PbxSession::SConnect(const std::string& host, std::uint16_t port, std::int3
 
 bool PbxSession::connectAndLogin(const std::string& host, std::uint16_t port, std::int32_t timeout,
                                  std::unique_ptr<XmlRpcRequestMethod> login) {
-  if (!running_ || state() != SessionState::kIdle) return false;
+  if (!running_ || !settledIdle()) return false;
   auto connection = openConnection(host, port, timeout);
   if (!connection) return false;
 
@@ -136,6 +136,10 @@ std::unique_ptr<SessionConnection> PbxSession::openConnection(const std::string&
 bool PbxSession::Disconnect() {
   if (!changeState(SessionState::kLoggedIn, SessionState::kClosing)) return false;
   wakeLoop();
+  return settledIdle();
+}
+
+bool PbxSession::settledIdle() {
   const std::chrono::milliseconds limit(std::int64_t{timeout_.load()} * 1000 + 4900);
   std::unique_lock lock(stateMutex_);
   stateChanged_.wait_for(lock, limit, [this] { return state() != SessionState::kClosing; });

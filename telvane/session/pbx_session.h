@@ -56,7 +56,7 @@ enum class SessionState : std::int32_t {
   kConnecting = 1,  // TCP connect under way
   kConnected = 2,   // connection up (TLS handshake done when secure); login queued or sent
   kLoggedIn = 3,    // login accepted; requests and notifications happen only here
-  kClosing = 4,     // a local close was asked for; the receive thread returns to kIdle
+  kClosing = 4,     // a local close (or a failed login) ends; the receive thread returns to kIdle
 };
 
 // Settings of the session that the automation methods do not reach.
@@ -83,6 +83,10 @@ class PbxSession : private NullSessionCallbacks, private DeliveryGate {
   PbxSession& operator=(const PbxSession&) = delete;
 
   // ---- connection
+
+  // Each operation of this group that needs kIdle first waits out a close still ending (as
+  // after a failed login, whose connection the receive thread closes after the call returned),
+  // time-out + 4.9 s at most.
 
   // Plain (false) or TLS (true) for the next connections. False unless kIdle.
   bool SetConnectionMode(bool secure);
@@ -182,6 +186,8 @@ class PbxSession : private NullSessionCallbacks, private DeliveryGate {
   bool uploadRequest(std::unique_ptr<XmlRpcRequestMethod> method, UploadFile file,
                      std::uint32_t fileSize);
   std::chrono::milliseconds syncWaitLimit() const;
+  // Waits while kClosing; true when kIdle afterwards.
+  bool settledIdle();
   void wakeLoop();
 
   // State word; transitions are compare-and-swap where both threads may act.

@@ -2,6 +2,7 @@
 // an outgoing call and an arriving call up each time, sometimes down for a failed attempt first.
 // The reconnect timer runs on the manual clock.
 #include "tests/ringova_outlook/incoming/arriving_fixture.h"
+#include "tests/support/steady_port.h"
 
 namespace ringova::testing {
 namespace {
@@ -55,9 +56,10 @@ class PbxRestartTest : public ArrivingTest {
 
 TEST_F(PbxRestartTest, FiftyRestartsEachEndTheCallsAndLogInAgainBeforeAnyRequest) {
   store("TimeReconnect", std::to_string(kReconnectWait.count()));
+  port_ = testsupport::SteadyPort();
+  ASSERT_NE(port_, 0);
   fMain& w = connected();
   ASSERT_TRUE(w.PbxConnected);
-  port_ = sim_->port();
   for (int restart = 1; restart <= kRestarts; ++restart) {
     SCOPED_TRACE(restart);
     pauseRunning_ = restart % 4 == 0;

@@ -86,6 +86,29 @@ TEST(SessionConnectTest, ClosedPortFailsPromptlyWithoutEvents) {
   EXPECT_TRUE(owner.notifications().empty());
 }
 
+// The receive thread closes a failed attempt's connection after the call returned; a host that
+// tries again at once (a reconnect timer, an impatient user) must not be turned away for that.
+TEST(SessionConnectTest, AFailedAttemptDoesNotTurnAwayTheNextOne) {
+  std::uint16_t closedPort;
+  {
+    ScriptedPeer gone;
+    closedPort = gone.port();
+  }
+  RecordingOwner owner;
+  ScriptedPeer refusing(LoginAnswer::kRefuse);
+  ScriptedPeer accepting;
+  PbxSession session(owner);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    SCOPED_TRACE(attempt);
+    EXPECT_FALSE(session.SConnect("127.0.0.1", refusing.port(), 5, "101", "1700000000", "abc"));
+    EXPECT_TRUE(session.SetConnectionMode(false));
+    EXPECT_FALSE(session.Connect("127.0.0.1", closedPort, 5, "101", "secret"));
+    ASSERT_TRUE(session.Connect("127.0.0.1", accepting.port(), 5, "101", "secret"));
+    ASSERT_TRUE(session.Disconnect());
+  }
+  EXPECT_TRUE(owner.notifications().empty());
+}
+
 TEST(SessionConnectTest, TimeoutArgumentIsKeptAcrossConnections) {
   RecordingOwner owner;
   ScriptedPeer peer;
