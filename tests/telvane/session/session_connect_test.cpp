@@ -27,6 +27,12 @@ bool waitForState(const PbxSession& session, SessionState state,
   return true;
 }
 
+// A port nothing listens on: a peer's, just closed.
+std::uint16_t closedPort() {
+  ScriptedPeer gone;
+  return gone.port();
+}
+
 TEST(SessionConnectTest, LogsInAndDisconnectsWithoutEvents) {
   RecordingOwner owner;
   ScriptedPeer peer;
@@ -72,11 +78,7 @@ TEST(SessionConnectTest, UnansweredLoginFailsAtTheRequestTimeout) {
 }
 
 TEST(SessionConnectTest, ClosedPortFailsPromptlyWithoutEvents) {
-  std::uint16_t port;
-  {
-    ScriptedPeer gone;
-    port = gone.port();
-  }
+  const std::uint16_t port = closedPort();
   RecordingOwner owner;
   PbxSession session(owner);
   const auto start = std::chrono::steady_clock::now();
@@ -89,11 +91,6 @@ TEST(SessionConnectTest, ClosedPortFailsPromptlyWithoutEvents) {
 // The receive thread closes a failed attempt's connection after the call returned; a host that
 // tries again at once (a reconnect timer, an impatient user) must not be turned away for that.
 TEST(SessionConnectTest, AFailedAttemptDoesNotTurnAwayTheNextOne) {
-  std::uint16_t closedPort;
-  {
-    ScriptedPeer gone;
-    closedPort = gone.port();
-  }
   RecordingOwner owner;
   ScriptedPeer refusing(LoginAnswer::kRefuse);
   ScriptedPeer accepting;
@@ -102,7 +99,7 @@ TEST(SessionConnectTest, AFailedAttemptDoesNotTurnAwayTheNextOne) {
     SCOPED_TRACE(attempt);
     EXPECT_FALSE(session.SConnect("127.0.0.1", refusing.port(), 5, "101", "1700000000", "abc"));
     EXPECT_TRUE(session.SetConnectionMode(false));
-    EXPECT_FALSE(session.Connect("127.0.0.1", closedPort, 5, "101", "secret"));
+    EXPECT_FALSE(session.Connect("127.0.0.1", closedPort(), 5, "101", "secret"));
     ASSERT_TRUE(session.Connect("127.0.0.1", accepting.port(), 5, "101", "secret"));
     ASSERT_TRUE(session.Disconnect());
   }
