@@ -8,10 +8,10 @@
 #include <QtDBus/QDBusAbstractAdaptor>
 #include <QtDBus/QDBusConnection>
 #include <QtDBus/QDBusMessage>
-#include <mutex>
 
 #include "telvane/xmlrpc/call_id.h"
 #include "tests/apps/ringova/ringova_fixture.h"
+#include "tests/support/wire_trace.h"
 
 namespace ringova::testing {
 
@@ -72,22 +72,12 @@ class BusTest : public RingovaFixture {
     telvane::tools::PbxSimulator::Options options;
     options.users = {{"201", "pw201", "201", "Jane Doe", "jane@pbx.example"}};
     options.answerDelay = 100ms;
-    options.trace = [this](const std::string& line) {
-      std::lock_guard lock(traceMutex_);
-      trace_.push_back(line);
-    };
+    options.trace = trace_.sink();
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
   }
   bool simulatorHeard(const std::vector<std::string>& parts) {
-    std::lock_guard lock(traceMutex_);
-    for (const std::string& line : trace_) {
-      if (line.find("\"dir\":\"in\"") == std::string::npos) continue;
-      bool all = true;
-      for (const std::string& p : parts) all = all && line.find(p) != std::string::npos;
-      if (all) return true;
-    }
-    return false;
+    return !trace_.inbound(parts).empty();
   }
 
   // As until(), serving this test's bus objects meanwhile.
@@ -102,8 +92,7 @@ class BusTest : public RingovaFixture {
     return Json();
   }
 
-  std::mutex traceMutex_;
-  std::vector<std::string> trace_;
+  testsupport::WireTrace trace_;
 };
 
 TEST_F(BusTest, ALaterStartHandsItsLinkToTheRunningOne) {

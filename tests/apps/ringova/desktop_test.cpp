@@ -12,7 +12,6 @@
 #include <QtWidgets/QTreeWidget>
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,6 +32,7 @@
 #include "tests/platform/com/registry_env.h"
 #include "tests/platform/ui/qt/gui_environment.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wire_trace.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
 namespace ringova::host {
@@ -58,11 +58,7 @@ class DesktopTest : public ::testing::Test {
     telvane::tools::PbxSimulator::Options options;
     options.users = {{"201", "pw201", "201", "Jane Doe", "jane@pbx.example"}};
     options.answerDelay = 100ms;
-    options.trace = [this](const std::string& line) {
-      if (line.find("\"dir\":\"in\"") == std::string::npos) return;
-      std::lock_guard lock(mutex_);
-      inbound_.push_back(line);
-    };
+    options.trace = trace_.sink();
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
     for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
@@ -108,12 +104,7 @@ class DesktopTest : public ::testing::Test {
     loop_.runUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; });
     return done();
   }
-  int received(const std::string& method) {
-    std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const std::string& line : inbound_) n += line.find(method) != std::string::npos;
-    return n;
-  }
+  std::size_t received(const std::string& method) { return trace_.requests(method).size(); }
   // The drawn widget of a control of a shown form; null while there is none.
   template <class T>
   T* drawn(const std::string& form, const std::string& control) {
@@ -145,8 +136,7 @@ class DesktopTest : public ::testing::Test {
   platform::Registry user_{platform::RegistryHive::CurrentUser};
   platform::Registry machine_{platform::RegistryHive::LocalMachine};
   std::unique_ptr<telvane::tools::PbxSimulator> sim_;
-  std::mutex mutex_;
-  std::vector<std::string> inbound_;
+  testsupport::WireTrace trace_;
   ol::Application outlook_;
   ui::RealClock clock_;
   ui::MessageLoop loop_{clock_};

@@ -85,19 +85,11 @@ class CallFixture : public WindowFixture {
   }
 
   // Requests and answers the simulator received, in order, whose text contains every part.
-  std::vector<std::string> inbound(std::initializer_list<std::string> parts) {
-    std::lock_guard lock(traceMutex_);
-    std::vector<std::string> out;
-    for (const std::string& line : trace_) {
-      if (line.find("\"dir\":\"in\"") == std::string::npos) continue;
-      bool all = true;
-      for (const std::string& p : parts) all = all && line.find(p) != std::string::npos;
-      if (all) out.push_back(line);
-    }
-    return out;
+  std::vector<std::string> inbound(const std::vector<std::string>& parts) {
+    return trace_.inbound(parts);
   }
-  std::size_t inboundCount(std::initializer_list<std::string> parts) {
-    return inbound(parts).size();
+  std::size_t inboundCount(const std::vector<std::string>& parts) {
+    return trace_.inbound(parts).size();
   }
   bool waitInbound(std::initializer_list<std::string> parts, std::size_t count) {
     return runUntil([&] { return inboundCount(parts) >= count; }) && inboundCount(parts) == count;
@@ -159,8 +151,7 @@ class CallFixture : public WindowFixture {
   using WindowFixture::addContact;
 
   void dumpTrace() {
-    std::lock_guard lock(traceMutex_);
-    for (const std::string& line : trace_) std::printf("%s\n", line.c_str());
+    for (const std::string& line : trace_.lines()) std::printf("%s\n", line.c_str());
   }
 
   std::chrono::milliseconds answerDelay_ = std::chrono::hours(1);

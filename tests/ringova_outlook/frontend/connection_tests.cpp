@@ -68,10 +68,7 @@ TEST_F(ConnectionTest, TheButtonLogsInWithADigestAndSubscribesToIncomingCalls) {
   EXPECT_NE(logins[0].find(stamp), std::string::npos) << logins[0];
   EXPECT_NE(logins[0].find(telvane::tools::simAuthenticator("201", "pw201", stamp)),
             std::string::npos);
-  {
-    std::lock_guard lock(traceMutex_);
-    for (const std::string& line : trace_) EXPECT_EQ(line.find("pw201"), std::string::npos);
-  }
+  for (const std::string& line : trace_.lines()) EXPECT_EQ(line.find("pw201"), std::string::npos);
   EXPECT_TRUE(w.HandledIncoming);
   EXPECT_TRUE(receivedCount("incomingcallhandling", 1));
   EXPECT_TRUE(logged("Request for HandledIncoming Ext: 201 Succeeded"));

@@ -9,9 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/com/module_exports.h"
@@ -27,7 +25,9 @@
 #include "ringova_outlook/frontend/main_window.h"
 #include "ringova_outlook/support/log_file.h"
 #include "tests/platform/com/registry_env.h"
+#include "tests/platform/ui/poll_until.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wire_trace.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
 namespace ringova::testing {
@@ -65,10 +65,7 @@ class WindowFixture : public ::testing::Test {
     options.users = {{"201", "pw201", "201", "Ann Smith", "ann@pbx.example"},
                      {"202", "pw202", "202", "Bob", "bob@pbx.example"}};
     options.answerDelay = 50ms;
-    options.trace = [this](const std::string& line) {
-      std::lock_guard lock(traceMutex_);
-      trace_.push_back(line);
-    };
+    options.trace = trace_.sink();
     adjustOptions(options);
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
@@ -97,7 +94,6 @@ class WindowFixture : public ::testing::Test {
   // Stops the simulator and forgets what it saw.
   void stopSimulator() {
     sim_.reset();
-    std::lock_guard lock(traceMutex_);
     trace_.clear();
   }
 
@@ -139,13 +135,7 @@ class WindowFixture : public ::testing::Test {
 
   // Runs the UI loop until `done` holds, at most `limit` of real time.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      loop_.doEvents();
-      std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return testsupport::PollUntil(loop_, done, limit);
   }
   // Moves the manual clock and lets due timers fire.
   void advance(std::chrono::milliseconds span) {
@@ -157,17 +147,7 @@ class WindowFixture : public ::testing::Test {
     return std::find(log_.begin(), log_.end(), line) != log_.end();
   }
   // Requests the simulator received whose method name ends in `method`.
-  std::vector<std::string> received(const std::string& method) {
-    std::lock_guard lock(traceMutex_);
-    std::vector<std::string> out;
-    for (const std::string& line : trace_) {
-      if (line.find("\"dir\":\"in\"") != std::string::npos &&
-          line.find("Service." + method + "\"") != std::string::npos) {
-        out.push_back(line);
-      }
-    }
-    return out;
-  }
+  std::vector<std::string> received(const std::string& method) { return trace_.requests(method); }
   // Waits until the simulator has received `count` requests of `method`.
   bool receivedCount(const std::string& method, std::size_t count) {
     return runUntil([&] { return received(method).size() >= count; }) &&
@@ -192,8 +172,7 @@ class WindowFixture : public ::testing::Test {
   std::time_t wallClock_ = 1781000000;  // a fixed local time for the login timestamp
   std::vector<std::string> log_;
   std::unique_ptr<telvane::tools::PbxSimulator> sim_;
-  std::mutex traceMutex_;
-  std::vector<std::string> trace_;
+  testsupport::WireTrace trace_;
   std::unique_ptr<RecordContactSettings> contactSettings_;
   std::unique_ptr<ContactDirectory> directory_;
   std::unique_ptr<DirectoryContactLoading> loading_;

@@ -153,7 +153,6 @@ class DayOfUseTest : public ArrivingTest {
     // The toolbar reads its mode from the last one.
     auto& modes = modes_.modes;
     if (modes.size() > 1) modes.erase(modes.begin(), modes.end() - 1);
-    std::lock_guard lock(traceMutex_);
     trace_.clear();
   }
 

@@ -11,9 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/com/module_exports.h"
@@ -27,7 +25,9 @@
 #include "platform/ui/toolkit.h"
 #include "platform/ui/ui_driver.h"
 #include "tests/platform/com/registry_env.h"
+#include "tests/platform/ui/poll_until.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wire_trace.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
 namespace ringova::testing {
@@ -125,10 +125,7 @@ class SessionFixture : public ::testing::Test {
     options.users = {{"201", "pw201", "201", "Ann Smith", "ann@pbx.example"},
                      {"202", "pw202", "202", "Bob", "bob@pbx.example"}};
     options.answerDelay = 50ms;
-    options.trace = [this](const std::string& line) {
-      std::lock_guard lock(traceMutex_);
-      trace_.push_back(line);
-    };
+    options.trace = trace_.sink();
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
   }
@@ -140,17 +137,7 @@ class SessionFixture : public ::testing::Test {
     store("Password", "pw201");
     store("Activated", activated ? "True" : "False");
   }
-  std::size_t received(const std::string& method) {
-    std::lock_guard lock(traceMutex_);
-    std::size_t n = 0;
-    for (const std::string& line : trace_) {
-      if (line.find("\"dir\":\"in\"") != std::string::npos &&
-          line.find("Service." + method + "\"") != std::string::npos) {
-        ++n;
-      }
-    }
-    return n;
-  }
+  std::size_t received(const std::string& method) { return trace_.requests(method).size(); }
 
   void store(const std::string& name, const std::string& text) {
     ASSERT_TRUE(platform::saveSetting(user_, "RingovaAddIn", "Settings", name, text));
@@ -161,13 +148,7 @@ class SessionFixture : public ::testing::Test {
 
   // Runs the UI loop until `done` holds, at most `limit` of real time.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      loop_.doEvents();
-      std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return testsupport::PollUntil(loop_, done, limit);
   }
 
   // Every line the add-in logged, without its quotes and time stamp, oldest first.
@@ -238,8 +219,7 @@ class SessionFixture : public ::testing::Test {
   ol::Folder* contacts_ = nullptr;
   ol::Folder* deleted_ = nullptr;
   std::unique_ptr<telvane::tools::PbxSimulator> sim_;
-  std::mutex traceMutex_;
-  std::vector<std::string> trace_;
+  testsupport::WireTrace trace_;
 };
 
 }  // namespace ringova::testing

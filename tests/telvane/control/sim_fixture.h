@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -15,6 +14,7 @@
 #include "platform/com/owner_dispatcher.h"
 #include "platform/com/variant.h"
 #include "telvane/control/telvane_ctrl.h"
+#include "tests/support/wire_trace.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
 namespace telvane::testing {
@@ -63,10 +63,7 @@ class SimFixture : public ::testing::Test {
     options.answerDelay = 100ms;
     options.promptLength = 100ms;
     options.busy = {"202"};
-    options.trace = [this](const std::string& line) {
-      std::lock_guard lock(traceMutex_);
-      trace_.push_back(line);
-    };
+    options.trace = trace_.sink();
     adjustOptions(options);
     sim_ = std::make_unique<tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
@@ -131,17 +128,7 @@ class SimFixture : public ::testing::Test {
   }
 
   // Trace lines of messages the simulator received that mention `text`.
-  std::vector<std::string> received(const std::string& text) {
-    std::lock_guard lock(traceMutex_);
-    std::vector<std::string> out;
-    for (const std::string& line : trace_) {
-      if (line.find("\"dir\":\"in\"") != std::string::npos &&
-          line.find(text) != std::string::npos) {
-        out.push_back(line);
-      }
-    }
-    return out;
-  }
+  std::vector<std::string> received(const std::string& text) { return trace_.inbound({text}); }
 
   std::thread::id owner_ = std::this_thread::get_id();
   platform::PollableDispatcher dispatcher_;
@@ -151,8 +138,7 @@ class SimFixture : public ::testing::Test {
   // Runs after each event was recorded (a slow host, a host that acts on events).
   std::function<void(const std::string&)> eventHook_;
   bool offThread_ = false;
-  std::mutex traceMutex_;
-  std::vector<std::string> trace_;
+  testsupport::WireTrace trace_;
 };
 
 }  // namespace telvane::testing

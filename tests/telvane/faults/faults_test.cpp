@@ -171,8 +171,7 @@ TEST_P(FaultTest, PbxClosesDuringAnUpload) {
   const auto path = folder.path() / "prompt.wav";
   std::ofstream(path) << std::string(std::size_t{4} << 20, 'p');
   auto uploadStarted = [this] {
-    std::lock_guard lock(traceMutex_);
-    for (const std::string& line : trace_) {
+    for (const std::string& line : trace_.lines()) {
       if (line.find("\"kind\":\"upload\"") != std::string::npos) return true;
     }
     return false;
