@@ -52,11 +52,25 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
+// A file kept elsewhere behind a link (a dotfiles folder) stays behind it: its target is what
+// gets replaced, in the target's folder, even when the target is not there yet.
+std::filesystem::path LinkTarget(std::filesystem::path file) {
+  constexpr int kMaxLinks = 40;  // the kernel's own limit on a chain of links
+  std::error_code ec;
+  for (int n = 0; n < kMaxLinks && std::filesystem::is_symlink(file, ec); ++n) {
+    const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
+    if (ec) break;
+    file = next.is_absolute() ? next : file.parent_path() / next;
+  }
+  return file;
+}
+
 }  // namespace
 
-bool ReplaceFile(const std::filesystem::path& file, std::string_view content, mode_t mode,
+bool ReplaceFile(const std::filesystem::path& path, std::string_view content, mode_t mode,
                  FileMode policy, std::string& error) {
   static std::atomic<unsigned> counter{0};
+  const std::filesystem::path file = LinkTarget(path);
   RemoveStaleTemporaries(file);
 
   struct stat old {};

@@ -3,7 +3,7 @@
 // leaves the old content or the new one, never a cut or mixed file: the new content goes to a
 // temporary file in the same folder ("<name>.tmp<pid>-<n>"), is synced, renamed over the file,
 // and the folder is synced. Temporaries left by processes that died while writing are removed
-// on the next write.
+// on the next write. A file that is a symbolic link stays one: the file it leads to is replaced.
 //
 // Concurrent writers of one file each leave a whole file (the last rename wins); a caller that
 // merges must serialise its read-modify-write itself (the registry locks a file for it).
