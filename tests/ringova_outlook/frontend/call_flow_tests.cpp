@@ -270,5 +270,33 @@ TEST_F(CallFlowTest, APhoneLinkConnectsFirstOrSaysWhyItCannot) {
   EXPECT_TRUE(logged("DialAddress: not connected"));
 }
 
+// The PBX went away and the reconnect timer runs: a link clicked meanwhile says so and is
+// dialled once the timer has brought the connection back; a later link replaces it.
+TEST_F(CallFlowTest, APhoneLinkWaitsForTheReconnectTimer) {
+  simPort_ = testsupport::SteadyPort();
+  ASSERT_NE(simPort_, 0);
+  store("TimeReconnect", "30");
+  fMain& w = connected("Sim-5.1.25-PBX");
+  stopSimulator();
+  ASSERT_TRUE(runUntil([&] { return !w.PbxConnected; }));
+  ASSERT_TRUE(w.ReconnectTimerRunning(1));
+
+  w.Calls().DialAddress("tel:0301111111");
+  w.Calls().DialAddress("tel:0302222222");
+  EXPECT_EQ(std::count(log_.begin(), log_.end(), "DialAddress: not connected"), 2);
+  ASSERT_EQ(shell_.messageBoxes().size(), 2u);
+  EXPECT_EQ(shell_.messageBoxes()[1].text,
+            "The connection is not established. Check connection's settings");
+
+  startSimulator("Sim-5.1.25-PBX");
+  advance(30s);
+  ASSERT_TRUE(w.PbxConnected);
+  ASSERT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 1; }));
+  EXPECT_TRUE(logged("MakeCall: to  '0302222222' =>> 0302222222"));
+  EXPECT_FALSE(logged("MakeCall: to  '0301111111' =>> 0301111111"));
+  EXPECT_EQ(inboundCount({"createcall"}), 1u);
+  EXPECT_EQ(shell_.messageBoxes().size(), 2u);
+}
+
 }  // namespace
 }  // namespace ringova::testing

@@ -26,6 +26,7 @@
 #include "ringova_outlook/support/log_file.h"
 #include "tests/platform/com/registry_env.h"
 #include "tests/platform/ui/poll_until.h"
+#include "tests/support/steady_port.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wire_trace.h"
 #include "tools/pbxsim/pbx_simulator.h"
@@ -66,6 +67,7 @@ class WindowFixture : public ::testing::Test {
                      {"202", "pw202", "202", "Bob", "bob@pbx.example"}};
     options.answerDelay = 50ms;
     options.trace = trace_.sink();
+    options.port = simPort_;
     adjustOptions(options);
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
@@ -172,6 +174,8 @@ class WindowFixture : public ::testing::Test {
   std::time_t wallClock_ = 1781000000;  // a fixed local time for the login timestamp
   std::vector<std::string> log_;
   std::unique_ptr<telvane::tools::PbxSimulator> sim_;
+  // 0: any free port. A test that restarts the PBX sets one it can take again (SteadyPort).
+  std::uint16_t simPort_ = 0;
   testsupport::WireTrace trace_;
   std::unique_ptr<RecordContactSettings> contactSettings_;
   std::unique_ptr<ContactDirectory> directory_;

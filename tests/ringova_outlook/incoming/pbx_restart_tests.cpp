@@ -2,7 +2,6 @@
 // an outgoing call and an arriving call up each time, sometimes down for a failed attempt first.
 // The reconnect timer runs on the manual clock.
 #include "tests/ringova_outlook/incoming/arriving_fixture.h"
-#include "tests/support/steady_port.h"
 
 namespace ringova::testing {
 namespace {
@@ -12,11 +11,6 @@ constexpr auto kReconnectWait = std::chrono::seconds(30);
 
 class PbxRestartTest : public ArrivingTest {
  protected:
-  void adjustOptions(telvane::tools::PbxSimulator::Options& options) override {
-    ArrivingTest::adjustOptions(options);
-    options.port = port_;
-  }
-
   // The calls that are up when the PBX goes: the own phone dialled (and, in join mode,
   // answered with the destination ringing), and an arriving call in its window.
   void callsUp(fMain& w) {
@@ -50,14 +44,13 @@ class PbxRestartTest : public ArrivingTest {
     EXPECT_EQ(shell_.trayIcons().size(), 0u);
   }
 
-  std::uint16_t port_ = 0;
   bool pauseRunning_ = false;
 };
 
 TEST_F(PbxRestartTest, FiftyRestartsEachEndTheCallsAndLogInAgainBeforeAnyRequest) {
   store("TimeReconnect", std::to_string(kReconnectWait.count()));
-  port_ = testsupport::SteadyPort();
-  ASSERT_NE(port_, 0);
+  simPort_ = testsupport::SteadyPort();
+  ASSERT_NE(simPort_, 0);
   fMain& w = connected();
   ASSERT_TRUE(w.PbxConnected);
   for (int restart = 1; restart <= kRestarts; ++restart) {
@@ -78,7 +71,7 @@ TEST_F(PbxRestartTest, FiftyRestartsEachEndTheCallsAndLogInAgainBeforeAnyRequest
     advance(std::chrono::seconds(restart % kReconnectWait.count()));
     const bool transfer = restart % 2 == 1;
     startSimulator(transfer ? "Sim-5.1.25-PBX" : "Sim-5.1.26-PBX");
-    ASSERT_EQ(sim_->port(), port_);
+    ASSERT_EQ(sim_->port(), simPort_);
     advance(kReconnectWait);
     ASSERT_TRUE(w.PbxConnected);
     EXPECT_EQ(w.UseCallForward, transfer);
