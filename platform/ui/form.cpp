@@ -50,6 +50,12 @@ void Form::adopt(Control* parent, std::unique_ptr<Control> control) {
   (void)ref;
 }
 
+void Form::place(std::span<const Placement> layout) {
+  for (const Placement& p : layout) {
+    if (Control* c = find(p.control)) c->move(p.left, p.top, p.width, p.height);
+  }
+}
+
 bool Form::load() {
   if (loaded_) return true;
   loaded_ = true;

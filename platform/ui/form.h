@@ -14,6 +14,7 @@
 // registers with its toolkit while it exists. Destroying a form inside its own modal loop ends
 // that loop.
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -27,6 +28,12 @@ enum class UnloadMode { CloseBox = 0, Code = 1 };  // who asked for the close
 enum class WindowState { Normal, Minimized, Maximized };
 
 class CommandButton;
+
+// Where a control of a form goes, in twips.
+struct Placement {
+  const char* control;
+  int left, top, width, height;
+};
 
 class Form : public Control {
  public:
@@ -53,6 +60,9 @@ class Form : public Control {
     Control* c = find(name, index);
     return c && c->kind() == T::Kind ? static_cast<T*>(c) : nullptr;
   }
+
+  // Moves each named control to its place; names the form does not have are passed over.
+  void place(std::span<const Placement> layout);
 
   bool loaded() const { return loaded_; }
   bool load();  // raises load the first time after construction or unload; false if refused

@@ -32,12 +32,7 @@ constexpr CaptionEntry kCaptions[] = {
     {"btnApply", 145},
 };
 
-// Placement in twips: left, top, width, height.
-struct Place {
-  const char* control;
-  int left, top, width, height;
-};
-constexpr Place kLayout[] = {
+constexpr Placement kLayout[] = {
     {"lblConnect", 120, 120, 2400, 255},   {"lblAddress", 240, 480, 1200, 255},
     {"txtServAddr", 1560, 450, 2400, 315}, {"lblPort", 4080, 480, 600, 255},
     {"txtServPort", 4740, 450, 900, 315},  {"lblUser", 240, 900, 1200, 255},
@@ -115,9 +110,7 @@ fMain::~fMain() {
 
 void fMain::Layout() {
   move(0, 0, 5880, 6300);
-  for (const Place& p : kLayout) {
-    if (Control* c = find(p.control)) c->move(p.left, p.top, p.width, p.height);
-  }
+  place(kLayout);
 }
 
 void fMain::WireEvents() {

@@ -34,12 +34,7 @@ constexpr CaptionEntry kCaptions[] = {
 };
 constexpr int kWindowText = 122;
 
-// Placement in twips: left, top, width, height.
-struct Place {
-  const char* control;
-  int left, top, width, height;
-};
-constexpr Place kLayout[] = {
+constexpr ui::Placement kLayout[] = {
     {"frmFrom", 120, 60, 4800, 1095},         {"lblCaller", 240, 330, 1080, 255},
     {"txtCaller", 1380, 300, 3420, 315},      {"lblContact", 240, 720, 1080, 255},
     {"txtContactFrom", 1380, 690, 3420, 315}, {"frmForward", 120, 1215, 4800, 1095},
@@ -86,9 +81,7 @@ IncomingWindow::IncomingWindow(Context context)
               context_.directory ? context_.directory->Records() : NoRecords(), context_.log,
               "Forward to contact: ") {
   move(0, 0, 5160, 3300);
-  for (const Place& p : kLayout) {
-    if (ui::Control* c = find(p.control)) c->move(p.left, p.top, p.width, p.height);
-  }
+  place(kLayout);
   txtCaller.setLocked(true);
   txtContactFrom.setLocked(true);
   cboPhones.setStyle(ui::ComboStyle::DropDownList);

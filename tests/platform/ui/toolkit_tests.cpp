@@ -207,6 +207,22 @@ TEST_F(ToolkitTest, TabOrderSkipsControlsThatCannotTakeTheFocus) {
   EXPECT_TRUE(a.hasFocus());
 }
 
+TEST_F(ToolkitTest, ALayoutPlacesTheNamedControlsAndPassesOverOthers) {
+  Form form(toolkit, "f");
+  auto& frame = form.add<Frame>("frame");
+  auto& inFrame = form.add<TextBox>("inFrame", &frame);
+  auto& untouched = form.add<Label>("untouched");
+  constexpr Placement kLayout[] = {
+      {"inFrame", 120, 240, 2400, 315}, {"missing", 1, 2, 3, 4}, {"frame", 60, 60, 4800, 1095}};
+  form.place(kLayout);
+  EXPECT_EQ(inFrame.left(), 120);
+  EXPECT_EQ(inFrame.top(), 240);
+  EXPECT_EQ(inFrame.width(), 2400);
+  EXPECT_EQ(frame.width(), 4800);
+  EXPECT_EQ(untouched.left(), 0);
+  EXPECT_EQ(untouched.width(), 1215);
+}
+
 TEST_F(ToolkitTest, ListsKeepSelectionAndTicks) {
   Form form(toolkit, "f");
   auto& folders = form.add<ListBox>("lstContactFolders");
