@@ -244,7 +244,8 @@ TEST_F(UpdateCheckTest, FailuresShowTheTextOfTheCallThatFailed) {
   const std::vector<Case> cases{
       {"not listening", Local(testing_support::ClosedPort()), "InternetConnect",
        "The attempt to connect to the server failed."},
-      {"bad name", {"bad/host", 0}, "InternetConnect", "The server name could not be resolved."},
+      {"bad name", UpdateServer{"bad/host", 0}, "InternetConnect",
+       "The server name could not be resolved."},
       {"login refused", Local(refusing.port()), "InternetConnect",
        "The request to connect to and login to an FTP server failed."},
       {"folder missing", Local(without_folder.port()), "FtpSetCurrentDirectory",
