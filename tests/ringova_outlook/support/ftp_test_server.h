@@ -67,19 +67,6 @@ class FtpTestServer {
   std::uint16_t port_ = 0;
 };
 
-// A port of 127.0.0.1 where nothing listens (bound, read and closed again).
-inline std::uint16_t ClosedPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
 // A listener that never accepts: connections complete, but no server speaks.
 class SilentListener {
  public:

@@ -10,6 +10,7 @@
 #include "tests/ringova_outlook/support/desktop_fixture.h"
 #include "tests/ringova_outlook/support/ftp_test_server.h"
 #include "tests/ringova_outlook/support/scoped_env.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/temp_folder.h"
 
 namespace ringova {
@@ -241,8 +242,9 @@ TEST_F(UpdateCheckTest, FailuresShowTheTextOfTheCallThatFailed) {
   FtpTestServer without_file(temp.path() / "nofile");
   FtpTestServer refusing(root, false);
   testing_support::SilentListener silent;
+  const testsupport::ClosedPort closed;
   const std::vector<Case> cases{
-      {"not listening", Local(testing_support::ClosedPort()), "InternetConnect",
+      {"not listening", Local(closed.port()), "InternetConnect",
        "The attempt to connect to the server failed."},
       {"bad name", UpdateServer{"bad/host", 0}, "InternetConnect",
        "The server name could not be resolved."},

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "telvane/xmlrpc/method_table.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/temp_folder.h"
 #include "tests/telvane/faults/fault_fixture.h"
 #include "tests/telvane/faults/hang_up_peer.h"
@@ -202,7 +203,8 @@ TEST_P(FaultTest, PbxClosesDuringAnUpload) {
 
 TEST_P(FaultTest, HandshakeOrLoginIsCutOff) {
   // Nobody listening: refused at once, with no time-out to wait for.
-  EXPECT_FALSE(login(FreeLoopbackPort()));
+  const testsupport::ClosedPort closed;
+  EXPECT_FALSE(login(closed.port()));
   ASSERT_TRUE(waitIdle());
   {
     // Reset after the client's first bytes: its TLS hello, or its login.

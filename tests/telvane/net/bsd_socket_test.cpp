@@ -11,6 +11,7 @@
 
 #include "telvane/net/host_lookup.h"
 #include "telvane/net/socket_errors.h"
+#include "tests/support/closed_port.h"
 #include "tests/telvane/net/test_support.h"
 
 namespace telvane {
@@ -200,7 +201,8 @@ TEST(BsdSocket, SendingToAVanishedPeerFailsWithoutSigpipe) {
 TEST(BsdSocket, BlockingConnectToAClosedPortFailsAndCloses) {
   BsdSocket socket(false);
   ASSERT_TRUE(socket.CreateSocketEx(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-  EXPECT_FALSE(socket.ConnectEx(LoopbackAddress(testing::FreeLoopbackPort())));
+  const testsupport::ClosedPort closed;
+  EXPECT_FALSE(socket.ConnectEx(LoopbackAddress(closed.port())));
   EXPECT_EQ(lastSocketError(), "ConnectEx error #" + std::to_string(ECONNREFUSED));
   EXPECT_EQ(socket.GetHandle(), -1);
 }
@@ -212,8 +214,8 @@ TEST(BsdSocket, NonBlockingConnectFinishesLater) {
     std::uint16_t port;
     int outcome;
   };
-  for (const Case& c :
-       {Case{listener.GetSelfPort(), 0}, Case{testing::FreeLoopbackPort(), ECONNREFUSED}}) {
+  const testsupport::ClosedPort closed;
+  for (const Case& c : {Case{listener.GetSelfPort(), 0}, Case{closed.port(), ECONNREFUSED}}) {
     BsdSocket socket(false);
     ASSERT_TRUE(socket.CreateSocketEx(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     ASSERT_TRUE(socket.ChangeMode(kNonBlockingMode));

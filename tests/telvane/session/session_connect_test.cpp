@@ -8,6 +8,7 @@
 #include "telvane/protocol/call_events.h"
 #include "telvane/protocol/login.h"
 #include "telvane/session/pbx_session.h"
+#include "tests/support/closed_port.h"
 
 namespace telvane {
 namespace {
@@ -25,12 +26,6 @@ bool waitForState(const PbxSession& session, SessionState state,
     std::this_thread::sleep_for(5ms);
   }
   return true;
-}
-
-// A port nothing listens on: a peer's, just closed.
-std::uint16_t closedPort() {
-  ScriptedPeer gone;
-  return gone.port();
 }
 
 TEST(SessionConnectTest, LogsInAndDisconnectsWithoutEvents) {
@@ -78,11 +73,11 @@ TEST(SessionConnectTest, UnansweredLoginFailsAtTheRequestTimeout) {
 }
 
 TEST(SessionConnectTest, ClosedPortFailsPromptlyWithoutEvents) {
-  const std::uint16_t port = closedPort();
+  const testsupport::ClosedPort closed;
   RecordingOwner owner;
   PbxSession session(owner);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(session.Connect("127.0.0.1", port, 20, "101", "secret"));
+  EXPECT_FALSE(session.Connect("127.0.0.1", closed.port(), 20, "101", "secret"));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
   EXPECT_TRUE(waitForState(session, SessionState::kIdle));
   EXPECT_TRUE(owner.notifications().empty());
@@ -94,12 +89,13 @@ TEST(SessionConnectTest, AFailedAttemptDoesNotTurnAwayTheNextOne) {
   RecordingOwner owner;
   ScriptedPeer refusing(LoginAnswer::kRefuse);
   ScriptedPeer accepting;
+  const testsupport::ClosedPort closed;
   PbxSession session(owner);
   for (int attempt = 0; attempt < 10; ++attempt) {
     SCOPED_TRACE(attempt);
     EXPECT_FALSE(session.SConnect("127.0.0.1", refusing.port(), 5, "101", "1700000000", "abc"));
     EXPECT_TRUE(session.SetConnectionMode(false));
-    EXPECT_FALSE(session.Connect("127.0.0.1", closedPort(), 5, "101", "secret"));
+    EXPECT_FALSE(session.Connect("127.0.0.1", closed.port(), 5, "101", "secret"));
     ASSERT_TRUE(session.Connect("127.0.0.1", accepting.port(), 5, "101", "secret"));
     ASSERT_TRUE(session.Disconnect());
   }
