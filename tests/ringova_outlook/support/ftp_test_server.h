@@ -4,9 +4,6 @@
 // folder read-only to anonymous users, stopped with the object.
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -64,29 +61,6 @@ class FtpTestServer {
 
   std::filesystem::path log_;
   ChildProcess process_;
-  std::uint16_t port_ = 0;
-};
-
-// A listener that never accepts: connections complete, but no server speaks.
-class SilentListener {
- public:
-  SilentListener() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 4);
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-  }
-  ~SilentListener() { ::close(fd_); }
-  SilentListener(const SilentListener&) = delete;
-  SilentListener& operator=(const SilentListener&) = delete;
-  std::uint16_t port() const { return port_; }
-
- private:
-  int fd_;
   std::uint16_t port_ = 0;
 };
 

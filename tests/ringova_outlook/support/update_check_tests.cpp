@@ -10,7 +10,7 @@
 #include "tests/ringova_outlook/support/desktop_fixture.h"
 #include "tests/ringova_outlook/support/ftp_test_server.h"
 #include "tests/ringova_outlook/support/scoped_env.h"
-#include "tests/support/closed_port.h"
+#include "tests/support/held_port.h"
 #include "tests/support/temp_folder.h"
 
 namespace ringova {
@@ -241,7 +241,7 @@ TEST_F(UpdateCheckTest, FailuresShowTheTextOfTheCallThatFailed) {
   fs::create_directories(temp.path() / "nofile/RingovaUpdate");
   FtpTestServer without_file(temp.path() / "nofile");
   FtpTestServer refusing(root, false);
-  testing_support::SilentListener silent;
+  const testsupport::SilentListener silent;
   const testsupport::ClosedPort closed;
   const std::vector<Case> cases{
       {"not listening", Local(closed.port()), "InternetConnect",

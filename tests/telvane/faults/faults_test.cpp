@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "telvane/xmlrpc/method_table.h"
-#include "tests/support/closed_port.h"
+#include "tests/support/held_port.h"
 #include "tests/support/temp_folder.h"
 #include "tests/telvane/faults/fault_fixture.h"
 #include "tests/telvane/faults/hang_up_peer.h"

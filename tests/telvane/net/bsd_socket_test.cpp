@@ -11,7 +11,7 @@
 
 #include "telvane/net/host_lookup.h"
 #include "telvane/net/socket_errors.h"
-#include "tests/support/closed_port.h"
+#include "tests/support/held_port.h"
 #include "tests/telvane/net/test_support.h"
 
 namespace telvane {

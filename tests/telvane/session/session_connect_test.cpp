@@ -8,7 +8,7 @@
 #include "telvane/protocol/call_events.h"
 #include "telvane/protocol/login.h"
 #include "telvane/session/pbx_session.h"
-#include "tests/support/closed_port.h"
+#include "tests/support/held_port.h"
 
 namespace telvane {
 namespace {
