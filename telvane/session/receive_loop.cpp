@@ -48,10 +48,12 @@ struct PbxSession::PassPlan {
 };
 
 void PbxSession::runLoop() {
-  if (!running_) return;
   Readiness ready;
   for (;;) {
     if (ready.wake) wake_.Drain();
+    // Looked at after the drain: the destructor clears the flag before it signals, so a stop is
+    // either seen here or still signalled for the wait below, never drained unseen.
+    if (!running_) break;
     PassPlan plan;
     switch (state()) {
       case SessionState::kConnecting:
@@ -91,7 +93,6 @@ void PbxSession::runLoop() {
     }
     // The host's handlers of the last batch have run before anything else happens.
     settleDelivery();
-    if (!running_) break;
   }
 }
 
