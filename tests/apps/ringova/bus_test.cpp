@@ -11,7 +11,6 @@
 
 #include "telvane/xmlrpc/call_id.h"
 #include "tests/apps/ringova/ringova_fixture.h"
-#include "tests/support/wire_trace.h"
 
 namespace ringova::testing {
 
@@ -68,14 +67,6 @@ class BusTest : public RingovaFixture {
     static QCoreApplication app(argc, argv);  // the bus connection's, to the program's end
   }
 
-  void startTracedSimulator() {
-    telvane::tools::PbxSimulator::Options options;
-    options.users = {{"201", "pw201", "201", "Jane Doe", "jane@pbx.example"}};
-    options.answerDelay = 100ms;
-    options.trace = trace_.sink();
-    sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
-    ASSERT_TRUE(sim_->start()) << sim_->error();
-  }
   bool simulatorHeard(const std::vector<std::string>& parts) {
     return !trace_.inbound(parts).empty();
   }
@@ -91,8 +82,6 @@ class BusTest : public RingovaFixture {
     }
     return Json();
   }
-
-  testsupport::WireTrace trace_;
 };
 
 TEST_F(BusTest, ALaterStartHandsItsLinkToTheRunningOne) {
@@ -131,7 +120,7 @@ TEST_F(BusTest, TheNotificationsAcceptReachesThePbx) {
                                  QDBusConnection::ExportAdaptors));
   ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
 
-  startTracedSimulator();
+  startSimulator();
   storeAccount();
   startHost();
   ASSERT_FALSE(untilServing("log", "Request for HandledIncoming Ext: 201 Succeeded").is_null());

@@ -18,6 +18,7 @@
 #include "tests/apps/telvane/child_process.h"
 #include "tests/platform/com/registry_env.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wire_trace.h"
 #include "tools/pbxsim/pbx_simulator.h"
 
 namespace ringova::testing {
@@ -53,6 +54,7 @@ class RingovaFixture : public ::testing::Test {
     telvane::tools::PbxSimulator::Options options;
     options.users = {{"201", "pw201", "201", "Jane Doe", "jane@pbx.example"}};
     options.answerDelay = 100ms;
+    options.trace = trace_.sink();
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
   }
@@ -150,6 +152,7 @@ class RingovaFixture : public ::testing::Test {
   testsupport::TempFolder home_;
   TemporaryRegistry registry_;
   platform::Registry user_{registry_.userFile()};
+  testsupport::WireTrace trace_;  // what the simulator received; outlives it
   std::unique_ptr<telvane::tools::PbxSimulator> sim_;
   std::unique_ptr<ChildProcess> host_;
   std::vector<Json> seen_;
