@@ -71,6 +71,9 @@ class PbxSimulator::Impl {
   std::map<std::pair<std::string, std::string>, std::string> files_;  // (extension, name)
   std::map<std::string, int> incomingHandlers_;                       // extension -> connection
   std::map<int, std::pair<int, std::string>> faults_;                 // type -> code, text
+  // One-shot faults: each answers one request of its type, in the order they were given, before
+  // a standing fault of that type.
+  std::map<int, std::deque<std::pair<int, std::string>>> faultsOnce_;
   bool stalled_ = false;
   std::mt19937 random_{20261209};
   Counters counters_;

@@ -71,6 +71,13 @@ bool parseSimArguments(const std::vector<std::string>& args, PbxSimulator::Optio
       options.busy.push_back(value);
     } else if (flag == "--unknown") {
       options.unknown.push_back(value);
+    } else if (flag == "--digest-codepage") {
+      auto codePage = parseNumber(value, 0, 65535);
+      if (!codePage) {
+        error = "bad code page: " + value;
+        return false;
+      }
+      options.digestCodePage = static_cast<int>(*codePage);
     } else if (flag == "--trace") {
       options.traceFile = value;
     } else {
