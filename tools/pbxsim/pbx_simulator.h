@@ -18,7 +18,9 @@
 //   dialog EXT CALLID DLGSTATE [REMOTE] "dlgarrived" to dialog subscribers of EXT (REMOTE: the
 //                                       rest of the line, a name-address)
 //   presence EXT 0|1                    "prsarrived" to presence subscribers of EXT
-//   extlist                             "extlistarrived" (the user table) to its subscribers
+//   extlist                             "extlistarrived" (the user table) to its subscribers;
+//                                       with Options::extListOnSubscribe also right after each
+//                                       answer to an extension-list "subscribe"
 //   originate EXT FROM TO PATTERN       "calloriginated" to call-request subscribers
 //   close | garbage N | raw TEXT | endless | flood N [CALLID]   on one connection
 //   stall on|off                        stop answering requests (they are read and ignored)
@@ -92,6 +94,9 @@ class PbxSimulator {
     // The code page "sauthenticate" digests are checked in (a PBX set up for clients that feed
     // the digest their system's ANSI code page); 0: the texts as they arrive (UTF-8).
     int digestCodePage = 0;
+    // Answers an extension-list subscription with the list at once, as a PBX does; off, the list
+    // goes out only on the "extlist" command.
+    bool extListOnSubscribe = false;
     // The time the timers run on; tests may drive it (then call wake() after moving it).
     std::function<Clock::time_point()> now;
   };

@@ -273,10 +273,7 @@ Outcome runPresence(Sim& sim, Request& request) {
 }
 
 Outcome runExtList(Sim& sim, Request&) {
-  std::vector<ExtensionRecord> entries;
-  for (const SimUser& user : sim.options_.users) {
-    entries.push_back({user.extension, user.displayName, user.sipAddress, 0, 0});
-  }
+  const std::vector<ExtensionRecord> entries = sim.extensionList();
   return notifySubscribers(
       sim, kSubscribeExtensionList, nullptr,
       [&](XmlRpcRequestMethod& message, CallId subscriptionId) {

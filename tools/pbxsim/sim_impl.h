@@ -19,6 +19,7 @@
 
 #include "telvane/net/bsd_socket.h"
 #include "telvane/net/wake_event.h"
+#include "telvane/protocol/subscriptions.h"
 #include "telvane/xmlrpc/xmlrpc_method.h"
 #include "tools/pbxsim/pbx_simulator.h"
 #include "tools/pbxsim/sim_state.h"
@@ -61,6 +62,8 @@ class PbxSimulator::Impl {
   void placeCall(int connection, CallId callId, std::string_view callee, bool reportCreated);
   // Reports 3 for the call and its partner and forgets both.
   void endCall(CallId callId);
+  // The user table as "extlistarrived" sends it.
+  std::vector<ExtensionRecord> extensionList() const;
 
   Options options_;
   std::map<int, std::unique_ptr<sim::Connection>> connections_;

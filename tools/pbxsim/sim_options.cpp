@@ -30,6 +30,10 @@ bool parseSimArguments(const std::vector<std::string>& args, PbxSimulator::Optio
       help = true;
       return true;
     }
+    if (flag == "--extlist-on-subscribe") {
+      options.extListOnSubscribe = true;
+      continue;
+    }
     if (i + 1 == args.size()) {
       error = "missing value for " + flag;
       return false;

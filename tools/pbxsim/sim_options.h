@@ -21,7 +21,7 @@ inline constexpr const char* kSimUsage =
     "              [--user NAME:PASSWORD[:EXTENSION[:DISPLAY[:SIPADDRESS]]]]...\n"
     "              [--version TEXT] [--unique-id TEXT] [--answer-delay MS] [--prompt-ms MS]\n"
     "              [--busy NUMBER]... [--unknown NUMBER]... [--digest-codepage N]\n"
-    "              [--trace FILE|-]\n"
+    "              [--extlist-on-subscribe] [--trace FILE|-]\n"
     "Prints {\"listening\":PORT}, then runs one command per stdin line and prints its outcome.\n";
 
 }  // namespace telvane::tools

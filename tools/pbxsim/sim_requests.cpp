@@ -142,6 +142,11 @@ class RequestHandler : public NullSessionCallbacks {
     auto response = answer<SubscribeResponseMethod>();
     response->setResult(subscriptionId, known, known ? 0 : 1);
     finish(*response);
+    if (known && kind == kSubscribeExtensionList && sim_.options_.extListOnSubscribe) {
+      ExtListArrivedMethod list;
+      list.setExtensions(subscriptionId, sim_.extensionList());
+      sim_.send(conn_, list);
+    }
   }
 
   void onUnsubscribe(CallId subscriptionId, int32_t) override {
@@ -254,6 +259,14 @@ class RequestHandler : public NullSessionCallbacks {
 };
 
 }  // namespace
+
+std::vector<ExtensionRecord> PbxSimulator::Impl::extensionList() const {
+  std::vector<ExtensionRecord> entries;
+  for (const SimUser& user : options_.users) {
+    entries.push_back({user.extension, user.displayName, user.sipAddress, 0, 0});
+  }
+  return entries;
+}
 
 void PbxSimulator::Impl::handleRequest(Connection& conn, XmlRpcRequestMethod& request) {
   if (stalled_) return;
