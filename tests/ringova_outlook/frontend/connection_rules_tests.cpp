@@ -27,9 +27,7 @@ TEST(ConnectionRulesTest, AuthenticationIsWhatThePbxExpects) {
   EXPECT_EQ(AuthenticationText("201", "pw201", stamp, 1252),
             telvane::tools::simAuthenticator("201", "pw201", stamp));
   EXPECT_EQ(AuthenticationText("", "", "", 1252), "d41d8cd98f00b204e9800998ecf8427e");
-  // The digest's bytes are the code page's; the part without them is named.
-  EXPECT_EQ(AuthenticationText("j\u00fcrgen", "p\u00e4ssw\u00f6rd", "12345", 1252),
-            telvane::tools::simAuthenticator("j\u00fcrgen", "p\u00e4ssw\u00f6rd", "12345", 1252));
+  // A text the code page cannot write is named, not digested.
   std::string unmappable;
   EXPECT_EQ(AuthenticationText("201", "p\u00e4ss", stamp, 1251, &unmappable), std::nullopt);
   EXPECT_EQ(unmappable, "password");
