@@ -1,5 +1,8 @@
 #include "ringova_outlook/frontend/call_flow.h"
 
+#include <chrono>
+#include <utility>
+
 #include "platform/outlook/text_util.h"
 #include "ringova_outlook/contacts/contact_directory.h"
 #include "ringova_outlook/dialing/addin_dialing.h"
@@ -57,6 +60,10 @@ constexpr std::string_view kActionNames[] = {"None", "Accept", "Reject", "Forwar
 bool Is(const CallLeg& leg, const std::string& callID) {
   return leg.CallID != "0" && leg.CallID == callID;
 }
+
+// A request that expects an answer gets it, or its time-out, within the session's time-out of
+// the login; the session waits that long plus 5 s for a synchronous one.
+constexpr auto kAnswerWithin = std::chrono::seconds(kLoginTimeout + 5);
 
 }  // namespace
 
@@ -176,6 +183,8 @@ void CallFlow::CreateCalls() {
   CallLegs& legs = main_.Legs();
   legs.Leg1.CallID = "0";
   legs.Leg2.CallID = "0";
+  legs.Leg1.StateSeen = false;
+  legs.Leg2.StateSeen = false;
   std::string user = Destination;
   if (size_t colon = user.find(':'); colon != std::string::npos) user = user.substr(colon + 1);
   if (size_t at = user.find('@'); at != std::string::npos) user.resize(at);
@@ -186,8 +195,12 @@ void CallFlow::CreateCalls() {
                                           : CreateCallCID("system", own, "Ringova", user);
   const bool failed = legs.Leg1.CallID == "0";
   Log("CreateCall: " + (failed ? std::string(kCallCanceledLog) : legs.Leg1.CallID));
-  if (!failed) return;
-  legs.ResetCallState();
+  if (failed) FirstLegFailed();
+}
+
+void CallFlow::FirstLegFailed() {
+  play_timer_.setEnabled(false);
+  main_.Legs().ResetCallState();
   Message(Res(kCallCanceledText));
   ChangeButtons(ButtonMode::DisableClose);
 }
@@ -217,6 +230,12 @@ void CallFlow::SetLegState(const std::string& callID, int16_t state) {
 }
 
 void CallFlow::CallStateChanged(const std::string& callID, int16_t state) {
+  CallLegs& legs = main_.Legs();
+  if (Is(legs.Leg1, callID) || Is(legs.Leg2, callID)) {
+    (Is(legs.Leg1, callID) ? legs.Leg1 : legs.Leg2).StateSeen = true;
+    // Whatever the PBX reports now comes after the join's answer or stands for it.
+    legs.JoinSentAt.reset();
+  }
   switch (state) {
     case 0:
       SetLegState(callID, 0);
@@ -239,6 +258,7 @@ void CallFlow::CallStateChanged(const std::string& callID, int16_t state) {
 
 void CallFlow::SecondLegFailed() {
   CallLegs& legs = main_.Legs();
+  if (legs.CallFailed) return;  // already on its way to the failure prompt
   if (!legs.PromptPlaying) {
     play_timer_.setEnabled(false);
     PlayMessage(legs.Leg1.CallID, std::string(kUserNotFound), 1);
@@ -253,7 +273,10 @@ void CallFlow::OnConfirmed(const std::string& callID) {
   if (Is(legs.Leg1, callID)) {
     if (legs.Leg1.State == 2) return;
     legs.Leg1.State = 2;
-    if (!main_.UseCallForward) {
+    // Without the own identity (no extension list yet, a refused one, or no record of the user)
+    // the destination would see a nameless caller: this call is handed over instead.
+    if (!main_.UseCallForward && !main_.OwnAuthUser.empty()) {
+      legs.Leg2.StateSeen = false;
       legs.Leg2.CallID =
           CreateCallCID("system", "tel:" + Destination, main_.OwnDisplayName, main_.OwnAuthUser);
       if (legs.Leg2.CallID != "0") {
@@ -284,11 +307,11 @@ void CallFlow::OnConfirmed(const std::string& callID) {
     }
     play_timer_.setEnabled(false);
     legs.Leg2.State = 2;
-    if (JoinCalls(legs.Leg1.CallID, legs.Leg2.CallID)) return;
-    CloseCall(legs.Leg1.CallID);
-    CloseCall(legs.Leg2.CallID);
-    legs.ResetCallState();
-    Message(Res(kCallCanceledText));
+    if (JoinCalls(legs.Leg1.CallID, legs.Leg2.CallID)) {
+      legs.JoinSentAt = main_.context_.toolkit.loop().clock().now();
+      return;
+    }
+    JoinFailed();
     return;
   }
   const int16_t index = GetArrivedPage(callID);
@@ -365,22 +388,76 @@ void CallFlow::ErrorOccured(const std::string& callID, int16_t errorCode) {
     return;
   }
   if (Is(legs.Leg2, callID)) {
-    if (legs.Leg1.State == 2) {
-      SecondLegFailed();
-      Log("ErrorOccured => " + text);
-      return;
-    }
-    CloseCall(legs.Leg1.CallID);
-    legs.ResetCallState();
-    ChangeButtons(ButtonMode::DisableClose);
+    const bool waiting = legs.Leg1.State == 2;
+    DestinationFailed();
+    if (waiting) Log("ErrorOccured => " + text);
     return;
   }
   UnloadVisibleWindow(GetArrivedPage(callID));
   DeleteClosedCall(callID);
 }
 
+// The second leg cannot reach the destination: a user waiting on the own leg hears the failure
+// prompt, after which that leg closes; otherwise it closes at once.
+void CallFlow::DestinationFailed() {
+  CallLegs& legs = main_.Legs();
+  if (legs.Leg1.State == 2) {
+    SecondLegFailed();
+    return;
+  }
+  CloseCall(legs.Leg1.CallID);
+  legs.ResetCallState();
+  ChangeButtons(ButtonMode::DisableClose);
+}
+
+void CallFlow::JoinFailed() {
+  CallLegs& legs = main_.Legs();
+  CloseCall(legs.Leg1.CallID);
+  CloseCall(legs.Leg2.CallID);
+  play_timer_.setEnabled(false);
+  legs.ResetCallState();
+  ChangeButtons(ButtonMode::DisableClose);
+  Message(Res(kCallCanceledText));
+}
+
+// A refused or unanswered request of the outgoing call is followed by no state or error event,
+// so its failure is taken for the step that awaits an answer. A fault names no call ("0"); a
+// time-out names the request, which for every request on a leg is the leg's ID. The rule:
+// - a join sent for both legs, with no state report since and within the answer time, owns a
+//   "0" and a time-out on either leg;
+// - otherwise a leg whose ID is set and for which the PBX has reported no state yet owns a "0"
+//   and its own time-out ("createcall" is the only request on it so far, bar the waiting prompt).
+// A leg with states seen is not ended by a failure of a later request on it (a prompt, say).
+CallFlow::FailedStep CallFlow::StepOf(const std::string& callID) const {
+  const CallLegs& legs = main_.Legs();
+  const bool none = callID == "0";
+  if (legs.JoinSentAt &&
+      main_.context_.toolkit.loop().clock().now() - *legs.JoinSentAt <= kAnswerWithin &&
+      (none || Is(legs.Leg1, callID) || Is(legs.Leg2, callID))) {
+    return FailedStep::Join;
+  }
+  for (auto [leg, step] : {std::pair{&legs.Leg1, FailedStep::FirstLeg},
+                           std::pair{&legs.Leg2, FailedStep::SecondLeg}}) {
+    if (leg->CallID != "0" && !leg->StateSeen && (none || leg->CallID == callID)) return step;
+  }
+  return FailedStep::None;
+}
+
 void CallFlow::RequestFailed(const std::string& callID, int32_t, const std::string& failureString) {
   Log("->RequestFailed: " + failureString + " - " + callID);
+  switch (StepOf(callID)) {
+    case FailedStep::FirstLeg:
+      FirstLegFailed();
+      return;
+    case FailedStep::SecondLeg:
+      DestinationFailed();
+      return;
+    case FailedStep::Join:
+      JoinFailed();
+      return;
+    case FailedStep::None:
+      break;
+  }
   if (callID == "0") return;
   UnloadVisibleWindow(GetArrivedPage(callID));
   DeleteClosedCall(callID);

@@ -111,7 +111,13 @@ class CallFlow final : public IncomingCalls, public IncomingCallHost {
   void OnClosed(const std::string& callID);
   void PlayTick();
   void SetLegState(const std::string& callID, int16_t state);
+  void FirstLegFailed();
   void SecondLegFailed();
+  void DestinationFailed();
+  void JoinFailed();
+  enum class FailedStep { None, FirstLeg, SecondLeg, Join };
+  // The step of the outgoing call that a RequestFailed with this call ID stands for.
+  FailedStep StepOf(const std::string& callID) const;
   int16_t GetArrivedPage(const std::string& callID) const;
   void UnloadVisibleWindow(int16_t index);
   void StopArrived(int16_t index);

@@ -7,8 +7,10 @@
 #include <charconv>
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "platform/shell/code_page.h"
 #include "ringova_outlook/support/md5.h"
 
 namespace ringova {
@@ -51,11 +53,19 @@ std::string LoginTimestamp(const std::tm& local_time, const char* locale_name) {
   return std::string(names, length) + rest;
 }
 
-std::string AuthenticationText(std::string_view user, std::string_view password,
-                               std::string_view timestamp) {
+std::optional<std::string> AuthenticationText(std::string_view user, std::string_view password,
+                                              std::string_view timestamp, int codePage,
+                                              std::string* unmappable) {
   clsMD5 md5;
-  for (std::string_view part : {user, password, timestamp}) {
-    md5.MD5Update(reinterpret_cast<const std::uint8_t*>(part.data()), part.size());
+  const std::pair<std::string_view, const char*> parts[] = {
+      {user, "user name"}, {password, "password"}, {timestamp, "timestamp"}};
+  for (auto [text, name] : parts) {
+    std::optional<std::string> bytes = platform::shell::toAnsiCodePage(text, codePage);
+    if (!bytes) {
+      if (unmappable) *unmappable = name;
+      return std::nullopt;
+    }
+    md5.MD5Update(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
   }
   md5.MD5Final();
   std::string digest = md5.GetValues();

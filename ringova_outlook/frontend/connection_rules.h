@@ -3,6 +3,7 @@
 // for a PBX version, the user's own identity in the extension list, and the reconnect wait cut
 // into timer steps.
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,9 +14,13 @@ namespace ringova {
 // 24-hour time, four-digit year.
 std::string LoginTimestamp(const std::tm& local_time, const char* locale_name = "");
 
-// Lower-case hexadecimal MD5 of user, password and timestamp, fed in that order.
-std::string AuthenticationText(std::string_view user, std::string_view password,
-                               std::string_view timestamp);
+// Lower-case hexadecimal MD5 of user, password and timestamp, fed in that order, each as its
+// bytes in the Windows code page `codePage` (the system's ANSI code page, which the PBX digests
+// too). Nothing when a text has a character without a byte there; `unmappable` then names it
+// ("user name", "password" or "timestamp").
+std::optional<std::string> AuthenticationText(std::string_view user, std::string_view password,
+                                              std::string_view timestamp, int codePage,
+                                              std::string* unmappable = nullptr);
 
 // True (transfer the user's answered call) unless the version text is "x-MAJOR.MINOR.BUILD-y"
 // of a PBX that joins separate calls: 5.1.26 and later.

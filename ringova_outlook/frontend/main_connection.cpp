@@ -83,18 +83,28 @@ void fMain::Connect(bool guiRequest) {
   std::tm local{};
   localtime_r(&now, &local);
   std::string timestamp = LoginTimestamp(local, context_.timeLocale.c_str());
-  std::string auth = AuthenticationText(s.UserName, s.Password, timestamp);
-
-  legs_.Leg1.CallID = "0";
-  if (incoming_ && incoming_->HasRecords()) incoming_->DropAll();
-
-  telvane_.SetConnectionMode(s.Secure);
-  PbxConnected =
-      telvane_.SConnect(s.ServAddr, s.ServPort, kLoginTimeout, s.UserName, timestamp, auth);
+  const int codePage = context_.shell.systemLocale().ansiCodePage;
+  std::string unmappable;
+  std::optional<std::string> auth =
+      AuthenticationText(s.UserName, s.Password, timestamp, codePage, &unmappable);
+  if (!auth) {
+    // No PBX could match a digest over other bytes than the user's system gives it.
+    Log("Connect: the " + unmappable + " has a character that code page " +
+        std::to_string(codePage) + " cannot write");
+  } else {
+    legs_.Leg1.CallID = "0";
+    if (incoming_ && incoming_->HasRecords()) incoming_->DropAll();
+    telvane_.SetConnectionMode(s.Secure);
+    PbxConnected =
+        telvane_.SConnect(s.ServAddr, s.ServPort, kLoginTimeout, s.UserName, timestamp, *auth);
+  }
   if (PbxConnected) {
     Log("Connected to device " + s.ServAddr);
     SetServerFieldsEnabled(false);
     UseCallForward = DecideUseCallForward();
+    // A list that never comes must not leave the previous login's identity in place.
+    OwnDisplayName.clear();
+    OwnAuthUser.clear();
     ExtListSubscription.clear();
     if (!UseCallForward) ExtListSubscription = telvane_.SubscribeToExtList();
     HandledIncoming = false;
@@ -112,7 +122,7 @@ void fMain::Connect(bool guiRequest) {
       if (guiRequest) {
         Message(text_not_connected_);
       } else if (s.Reconnect) {
-        StartTimer(kReconnectTimer);
+        StartReconnectWait();
       }
     }
   }
@@ -153,7 +163,7 @@ void fMain::ExtListArrived(const std::string& subscrID, const std::string& extLi
 void fMain::Disconnected() {
   Log("CC Disconnected");
   DisconnectComplete();
-  if (settings_.Reconnect) StartTimer(kReconnectTimer);
+  if (settings_.Reconnect) StartReconnectWait();
 }
 
 void fMain::DisconnectComplete() {
@@ -178,6 +188,12 @@ void fMain::SetServerFieldsEnabled(bool on) {
 void fMain::ProgramReconnectTimer() {
   reconnect_.Program(settings_.TimeReconnect);
   TimerRec.setInterval(reconnect_.intervalMs);
+}
+
+void fMain::StartReconnectWait() {
+  // The steps of the last wait have run down: each wait counts TimeReconnect afresh.
+  ProgramReconnectTimer();
+  StartTimer(kReconnectTimer);
 }
 
 void fMain::StartTimer(int kind) {

@@ -162,6 +162,7 @@ class fMain final : public platform::ui::Form {
   void ExtListArrived(const std::string& subscrID, const std::string& extList);
   void Disconnected();
   void ProgramReconnectTimer();
+  void StartReconnectWait();
   void ReconnectTick();
   void SetServerFieldsEnabled(bool on);
   bool HasActiveExplorer() const;

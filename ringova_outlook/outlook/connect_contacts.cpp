@@ -71,10 +71,11 @@ void Connect::ContactDeleted(const std::shared_ptr<ol::Item>& item) {
     int16_t index = -1;
     const bool had_record = directory.FindPhoneRecord(item->EntryId(), index, true);
     directory.UpdatePhoneRecords(kRemoveRecord, *item);
-    // The entry of that record (by its item data), so a namesake keeps its own.
+    // The entry of that record (by its item data), so a namesake keeps its own; a contact that
+    // had no record (no number) has no entry.
+    if (!had_record) return;
     ContactNameList& names = directory.Names();
-    int position = had_record ? GetItemByGlIndex(index, names) : -1;
-    if (position < 0) position = names.findText(item->GetProperty("FullName").value_or(""));
+    const int position = GetItemByGlIndex(index, names);
     if (position >= 0) names.RemoveItem(position);
   } catch (const std::exception& e) {
     Log(std::string("deletedOlItems_ItemAdd: Error ") + e.what());

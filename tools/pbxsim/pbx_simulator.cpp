@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/shell/code_page.h"
 #include "telvane/net/address_record.h"
 #include "telvane/net/readiness.h"
 #include "telvane/protocol/call_events.h"
@@ -21,8 +22,13 @@ namespace telvane::tools {
 using sim::Connection;
 
 std::string simAuthenticator(std::string_view user, std::string_view password,
-                             std::string_view timestamp) {
-  const std::string text = std::string(user) + std::string(password) + std::string(timestamp);
+                             std::string_view timestamp, int codePage) {
+  std::string text = std::string(user) + std::string(password) + std::string(timestamp);
+  if (codePage != 0) {
+    std::optional<std::string> coded = platform::shell::toAnsiCodePage(text, codePage);
+    if (!coded) return {};
+    text = std::move(*coded);
+  }
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_md5(), nullptr) != 1) return {};

@@ -18,11 +18,17 @@
 //   dialog EXT CALLID DLGSTATE [REMOTE] "dlgarrived" to dialog subscribers of EXT (REMOTE: the
 //                                       rest of the line, a name-address)
 //   presence EXT 0|1                    "prsarrived" to presence subscribers of EXT
-//   extlist                             "extlistarrived" (the user table) to its subscribers
+//   extlist                             "extlistarrived" (the user table) to its subscribers;
+//                                       with Options::extListOnSubscribe also right after each
+//                                       answer to an extension-list "subscribe"
 //   originate EXT FROM TO PATTERN       "calloriginated" to call-request subscribers
 //   close | garbage N | raw TEXT | endless | flood N [CALLID]   on one connection
 //   stall on|off                        stop answering requests (they are read and ignored)
-//   fault METHOD CODE TEXT | fault METHOD off   answer METHOD with a fault from now on
+//   fault METHOD CODE TEXT | fault METHOD off   answer METHOD with a fault from now on (off also
+//                                       drops the one-shot faults of METHOD)
+//   fault once METHOD CODE TEXT         answer only the next METHOD request with that fault (each
+//                                       such command adds one; they go before a standing one), so
+//                                       one call leg can be refused while the others go through
 //   status                              connections, calls and stored files
 //
 // Call rules: "createcall" reports 0 and 1 at once and 2 after the answer delay; a busy callee
@@ -32,7 +38,8 @@
 // connection (1 at once, 2 after the answer delay); declined or redirected, the offer ends.
 //
 // Login: until a connection has logged in ("authenticate" or "sauthenticate"), every other
-// request is answered with fault 2 "Not logged in".
+// request is answered with fault 2 "Not logged in". The "sauthenticate" digest is checked over
+// user, password and timestamp in Options::digestCodePage.
 //
 // Upload handshake: after "beginfiletransfer" / "configurationupdate" the simulator writes "OK"
 // and, for each chunk of up to 1024 bytes received, an acknowledgement; then the response. Each
@@ -84,6 +91,12 @@ class PbxSimulator {
     // One JSON line per message in either direction (without "\n"); runs on the simulator thread
     // and must not call back into the simulator.
     std::function<void(const std::string&)> trace;
+    // The code page "sauthenticate" digests are checked in (a PBX set up for clients that feed
+    // the digest their system's ANSI code page); 0: the texts as they arrive (UTF-8).
+    int digestCodePage = 0;
+    // Answers an extension-list subscription with the list at once, as a PBX does; off, the list
+    // goes out only on the "extlist" command.
+    bool extListOnSubscribe = false;
     // The time the timers run on; tests may drive it (then call wake() after moving it).
     std::function<Clock::time_point()> now;
   };
@@ -153,7 +166,9 @@ class PbxSimulator {
 };
 
 // The authenticator of "sauthenticate": lower-case hexadecimal MD5 of user, password, timestamp.
+// codePage 0 digests the texts' own (UTF-8) bytes; another number their bytes in that Windows
+// code page, and "" when a character has none there.
 std::string simAuthenticator(std::string_view user, std::string_view password,
-                             std::string_view timestamp);
+                             std::string_view timestamp, int codePage = 0);
 
 }  // namespace telvane::tools

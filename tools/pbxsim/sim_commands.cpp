@@ -273,10 +273,7 @@ Outcome runPresence(Sim& sim, Request& request) {
 }
 
 Outcome runExtList(Sim& sim, Request&) {
-  std::vector<ExtensionRecord> entries;
-  for (const SimUser& user : sim.options_.users) {
-    entries.push_back({user.extension, user.displayName, user.sipAddress, 0, 0});
-  }
+  const std::vector<ExtensionRecord> entries = sim.extensionList();
   return notifySubscribers(
       sim, kSubscribeExtensionList, nullptr,
       [&](XmlRpcRequestMethod& message, CallId subscriptionId) {
@@ -392,18 +389,37 @@ int methodTypeArg(std::string_view name) {
   return -1;
 }
 
+// fault [once] METHOD CODE TEXT | fault METHOD off
 Outcome runFault(Sim& sim, Request& request) {
-  const int type = methodTypeArg(request.words[1]);
-  if (type < 0) return Outcome::failure("unknown method " + request.words[1]);
+  const bool once = request.words[1] == "once";
+  std::string methodWord = request.words[1];
+  std::string codeWord = request.words[2];
+  std::string text = request.rest;
+  if (once) {
+    // The words were cut one too early: the code is the first word of the free text.
+    methodWord = request.words[2];
+    std::vector<std::string> code = splitWords(request.rest, 1, &text);
+    codeWord = code.empty() ? std::string() : code[0];
+  }
+  const int type = methodTypeArg(methodWord);
+  if (type < 0) return Outcome::failure("unknown method " + methodWord);
   Outcome outcome;
   outcome.json["method"] = std::string(methodName(type));
-  if (request.words[2] == "off") {
+  if (!once && codeWord == "off") {
     sim.faults_.erase(type);
+    sim.faultsOnce_.erase(type);
     return outcome;
   }
-  auto code = parseNumber(request.words[2], INT32_MIN, INT32_MAX);
-  if (!code) return Outcome::failure("usage: fault METHOD CODE TEXT | fault METHOD off");
-  sim.faults_[type] = {static_cast<int>(*code), request.rest};
+  auto code = parseNumber(codeWord, INT32_MIN, INT32_MAX);
+  if (!code) {
+    return Outcome::failure("usage: fault [once] METHOD CODE TEXT | fault METHOD off");
+  }
+  if (once) {
+    sim.faultsOnce_[type].emplace_back(static_cast<int>(*code), std::move(text));
+    outcome.json["once"] = true;
+  } else {
+    sim.faults_[type] = {static_cast<int>(*code), std::move(text)};
+  }
   return outcome;
 }
 

@@ -19,6 +19,7 @@
 
 #include "telvane/net/bsd_socket.h"
 #include "telvane/net/wake_event.h"
+#include "telvane/protocol/subscriptions.h"
 #include "telvane/xmlrpc/xmlrpc_method.h"
 #include "tools/pbxsim/pbx_simulator.h"
 #include "tools/pbxsim/sim_state.h"
@@ -61,6 +62,8 @@ class PbxSimulator::Impl {
   void placeCall(int connection, CallId callId, std::string_view callee, bool reportCreated);
   // Reports 3 for the call and its partner and forgets both.
   void endCall(CallId callId);
+  // The user table as "extlistarrived" sends it.
+  std::vector<ExtensionRecord> extensionList() const;
 
   Options options_;
   std::map<int, std::unique_ptr<sim::Connection>> connections_;
@@ -71,6 +74,9 @@ class PbxSimulator::Impl {
   std::map<std::pair<std::string, std::string>, std::string> files_;  // (extension, name)
   std::map<std::string, int> incomingHandlers_;                       // extension -> connection
   std::map<int, std::pair<int, std::string>> faults_;                 // type -> code, text
+  // One-shot faults: each answers one request of its type, in the order they were given, before
+  // a standing fault of that type.
+  std::map<int, std::deque<std::pair<int, std::string>>> faultsOnce_;
   bool stalled_ = false;
   std::mt19937 random_{20261209};
   Counters counters_;

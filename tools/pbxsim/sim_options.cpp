@@ -30,6 +30,10 @@ bool parseSimArguments(const std::vector<std::string>& args, PbxSimulator::Optio
       help = true;
       return true;
     }
+    if (flag == "--extlist-on-subscribe") {
+      options.extListOnSubscribe = true;
+      continue;
+    }
     if (i + 1 == args.size()) {
       error = "missing value for " + flag;
       return false;
@@ -71,6 +75,13 @@ bool parseSimArguments(const std::vector<std::string>& args, PbxSimulator::Optio
       options.busy.push_back(value);
     } else if (flag == "--unknown") {
       options.unknown.push_back(value);
+    } else if (flag == "--digest-codepage") {
+      auto codePage = parseNumber(value, 0, 65535);
+      if (!codePage) {
+        error = "bad code page: " + value;
+        return false;
+      }
+      options.digestCodePage = static_cast<int>(*codePage);
     } else if (flag == "--trace") {
       options.traceFile = value;
     } else {

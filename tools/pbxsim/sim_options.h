@@ -20,7 +20,8 @@ inline constexpr const char* kSimUsage =
     "usage: pbxsim [--port N] [--tls-cert FILE --tls-key FILE]\n"
     "              [--user NAME:PASSWORD[:EXTENSION[:DISPLAY[:SIPADDRESS]]]]...\n"
     "              [--version TEXT] [--unique-id TEXT] [--answer-delay MS] [--prompt-ms MS]\n"
-    "              [--busy NUMBER]... [--unknown NUMBER]... [--trace FILE|-]\n"
+    "              [--busy NUMBER]... [--unknown NUMBER]... [--digest-codepage N]\n"
+    "              [--extlist-on-subscribe] [--trace FILE|-]\n"
     "Prints {\"listening\":PORT}, then runs one command per stdin line and prints its outcome.\n";
 
 }  // namespace telvane::tools

@@ -1,6 +1,7 @@
 // The PBX's answers to the control's requests, the uploads that follow some of them, and the
 // control's answers to what the simulator sent.
 #include <algorithm>
+#include <optional>
 
 #include "telvane/protocol/call_control.h"
 #include "telvane/protocol/call_events.h"
@@ -51,8 +52,10 @@ class RequestHandler : public NullSessionCallbacks {
   void onSAuthenticate(const std::string& user, const std::string& timestamp,
                        const std::string& authenticator) override {
     const SimUser* known = sim_.findUser(user);
-    const bool ok = known != nullptr &&
-                    simAuthenticator(known->name, known->password, timestamp) == authenticator;
+    if (known == nullptr) return login(nullptr);
+    const std::string expected =
+        simAuthenticator(known->name, known->password, timestamp, sim_.options_.digestCodePage);
+    const bool ok = !expected.empty() && expected == authenticator;
     login(ok ? known : nullptr);
   }
 
@@ -139,6 +142,11 @@ class RequestHandler : public NullSessionCallbacks {
     auto response = answer<SubscribeResponseMethod>();
     response->setResult(subscriptionId, known, known ? 0 : 1);
     finish(*response);
+    if (known && kind == kSubscribeExtensionList && sim_.options_.extListOnSubscribe) {
+      ExtListArrivedMethod list;
+      list.setExtensions(subscriptionId, sim_.extensionList());
+      sim_.send(conn_, list);
+    }
   }
 
   void onUnsubscribe(CallId subscriptionId, int32_t) override {
@@ -252,13 +260,29 @@ class RequestHandler : public NullSessionCallbacks {
 
 }  // namespace
 
+std::vector<ExtensionRecord> PbxSimulator::Impl::extensionList() const {
+  std::vector<ExtensionRecord> entries;
+  for (const SimUser& user : options_.users) {
+    entries.push_back({user.extension, user.displayName, user.sipAddress, 0, 0});
+  }
+  return entries;
+}
+
 void PbxSimulator::Impl::handleRequest(Connection& conn, XmlRpcRequestMethod& request) {
   if (stalled_) return;
   const int type = request.type();
-  if (auto fault = faults_.find(type); fault != faults_.end()) {
+  std::optional<std::pair<int, std::string>> fault;
+  if (auto once = faultsOnce_.find(type); once != faultsOnce_.end()) {
+    fault = std::move(once->second.front());
+    once->second.pop_front();
+    if (once->second.empty()) faultsOnce_.erase(once);
+  } else if (auto standing = faults_.find(type); standing != faults_.end()) {
+    fault = standing->second;
+  }
+  if (fault) {
     if (isUpload(type)) sendBytes(conn, padded("NO"), "refusal", true);
     FaultResponseMethod response(type);
-    response.setFault(fault->second.first, fault->second.second);
+    response.setFault(fault->first, fault->second);
     send(conn, response);
     return;
   }

@@ -54,6 +54,7 @@ class RingovaFixture : public ::testing::Test {
     telvane::tools::PbxSimulator::Options options;
     options.users = {{"201", "pw201", "201", "Jane Doe", "jane@pbx.example"}};
     options.answerDelay = 100ms;
+    options.extListOnSubscribe = true;  // the user's identity for the joined calls
     options.trace = trace_.sink();
     sim_ = std::make_unique<telvane::tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();

@@ -63,7 +63,8 @@ class CallFixture : public WindowFixture {
     });
   }
 
-  // Logged in with the join mode of `version`, own identity learnt, incoming calls handled.
+  // Logged in with the join mode of `version`, own identity learnt (unless sendExtList_ is
+  // cleared), incoming calls handled.
   fMain& connected(std::string version = "Sim-5.1.26-PBX") {
     startSimulator(std::move(version));
     storeAccount();
@@ -75,7 +76,7 @@ class CallFixture : public WindowFixture {
     w.Calls().SetSelectedNumber(&number_);
     w.Connect(false);
     EXPECT_TRUE(w.PbxConnected);
-    if (!w.UseCallForward) {
+    if (!w.UseCallForward && sendExtList_) {
       EXPECT_TRUE(receivedCount("subscribe", 1));
       sim_->command("extlist");
       EXPECT_TRUE(runUntil([&] { return !w.OwnAuthUser.empty(); }));
@@ -154,6 +155,7 @@ class CallFixture : public WindowFixture {
     for (const std::string& line : trace_.lines()) std::printf("%s\n", line.c_str());
   }
 
+  bool sendExtList_ = true;
   std::chrono::milliseconds answerDelay_ = std::chrono::hours(1);
   std::chrono::milliseconds promptLength_{1000};
   std::atomic<telvane::tools::PbxSimulator::Clock::rep> simTicks_{

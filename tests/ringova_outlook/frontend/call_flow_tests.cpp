@@ -1,5 +1,6 @@
 // Make and Close against the real control and the simulator: both join modes, the waiting
-// prompt loop, failing destinations, the user hanging up, Make during a call.
+// prompt loop, failing destinations, the user hanging up, Make during a call, requests the PBX
+// refuses or leaves unanswered, a missing own identity.
 #include "tests/ringova_outlook/frontend/call_fixture.h"
 
 namespace ringova::testing {
@@ -26,6 +27,13 @@ class CallFlowTest : public CallFixture {
     return w.Legs().Leg2.CallID;
   }
   bool idle(fMain& w) { return w.Legs().Leg1.CallID == "0" && w.Legs().Leg1.State == kLegIdle; }
+  bool simCommand(const std::string& line) {
+    return sim_->command(line).find("\"ok\":true") != std::string::npos;
+  }
+  std::size_t canceledBoxes() {
+    return std::count_if(shell_.messageBoxes().begin(), shell_.messageBoxes().end(),
+                         [](const auto& box) { return box.text == "The call is canceled "; });
+  }
 };
 
 TEST_F(CallFlowTest, TransferModeRingsTheOwnPhoneThenHandsTheCallToTheDestination) {
@@ -296,6 +304,130 @@ TEST_F(CallFlowTest, APhoneLinkWaitsForTheReconnectTimer) {
   EXPECT_FALSE(logged("MakeCall: to  '0301111111' =>> 0301111111"));
   EXPECT_EQ(inboundCount({"createcall"}), 1u);
   EXPECT_EQ(shell_.messageBoxes().size(), 2u);
+}
+
+// A refused "createcall" is followed by no state report: the call ends as when the control
+// returns "0", and Make works again.
+TEST_F(CallFlowTest, ARefusedOwnLegEndsTheCallAndFreesMake) {
+  fMain& w = connected();
+  ASSERT_TRUE(simCommand("fault once createcall 503 Service Unavailable"));
+  number_.number = "555";
+  w.Calls().MakeCall();
+  const std::string refused = w.Legs().Leg1.CallID;
+  ASSERT_NE(refused, "0");  // the control queued it and gave its ID
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+  EXPECT_TRUE(logged("->RequestFailed: Service Unavailable - 0"));
+  EXPECT_EQ(canceledBoxes(), 1u);
+  EXPECT_EQ(modes_.modes, (Modes{1, 2, 1}));
+
+  const std::string leg1 = make(w, "555");
+  EXPECT_NE(leg1, refused);
+  EXPECT_EQ(inboundCount({"createcall"}), 2u);
+  EXPECT_EQ(inboundCount({"closecall"}), 0u);
+}
+
+// The destination's leg refused while the own leg is up: the failure prompt, then the own leg
+// closes; no waiting prompt loops until the user hangs up.
+TEST_F(CallFlowTest, ARefusedSecondLegGivesTheFailurePromptThenClosesTheOwnLeg) {
+  fMain& w = connected();
+  const std::string leg1 = make(w, "555");
+  ASSERT_TRUE(simCommand("fault once createcall 486 Busy Here"));
+  const std::string leg2 = answerOwnPhone(w, leg1);
+  ASSERT_NE(leg2, "0");
+  ASSERT_TRUE(runUntil([&] { return w.Legs().CallFailed; }));
+  EXPECT_TRUE(logged("->RequestFailed: Busy Here - 0"));
+  ASSERT_TRUE(endPrompt([&] { return w.Legs().FailurePromptStarted; }));
+  ASSERT_TRUE(waitInbound({"playmessage", leg1, "usernotfound.wav"}, 1));
+  ASSERT_TRUE(endPrompt([&] { return idle(w); }));
+  ASSERT_TRUE(waitInbound({"closecall", leg1}, 1));
+  EXPECT_EQ(methodsFor(leg1),
+            (Methods{"createcall", "autocallwait.wav", "usernotfound.wav", "closecall"}));
+  EXPECT_EQ(modes_.modes.back(), 1);
+  EXPECT_EQ(shell_.messageBoxes().size(), 0u);  // the handset tells the user
+}
+
+// The join is asynchronous: its refusal is a fault answer. Within the answer time it ends the
+// call; a fault long after a join that went through leaves the conversation alone.
+TEST_F(CallFlowTest, ARefusedJoinClosesBothLegsButALaterFaultLeavesATalkAlone) {
+  fMain& w = connected();
+  std::string leg1 = make(w, "555");
+  std::string leg2 = answerOwnPhone(w, leg1);
+  ASSERT_TRUE(sim_->sendState(telvane::parseId(leg2), 2));
+  ASSERT_TRUE(waitInbound({"joincalls"}, 1));
+  advance(std::chrono::seconds(26));
+  ASSERT_TRUE(simCommand("fault once playmessage 404 No such prompt"));
+  w.Calls().PlayMessage(leg1, "hello.wav", 1);
+  ASSERT_TRUE(runUntil([&] { return logged("->RequestFailed: No such prompt - 0"); }));
+  loop_.doEvents();
+  EXPECT_EQ(w.Legs().Leg1.CallID, leg1);
+  EXPECT_EQ(inboundCount({"closecall"}), 0u);
+  w.Calls().CloseCurrentCall();
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+
+  leg1 = make(w, "556");
+  leg2 = answerOwnPhone(w, leg1);
+  ASSERT_TRUE(simCommand("fault once joincalls 500 Cannot join"));
+  modes_.modes.clear();
+  ASSERT_TRUE(sim_->sendState(telvane::parseId(leg2), 2));
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+  EXPECT_TRUE(logged("->RequestFailed: Cannot join - 0"));
+  EXPECT_TRUE(waitInbound({"closecall", leg1}, 1));
+  EXPECT_TRUE(waitInbound({"closecall", leg2}, 1));
+  EXPECT_EQ(modes_.modes, (Modes{1}));
+  EXPECT_EQ(canceledBoxes(), 1u);
+}
+
+// A PBX that stops answering: the own leg's request times out with its ID after the session's
+// time-out (real time), and Make is free again.
+TEST_F(CallFlowTest, AnUnansweredOwnLegTimesOutAndFreesMake) {
+  fMain& w = connected("Sim-5.1.25-PBX");
+  ASSERT_TRUE(simCommand("stall on"));
+  number_.number = "555";
+  w.Calls().MakeCall();
+  const std::string leg1 = w.Legs().Leg1.CallID;
+  ASSERT_NE(leg1, "0");
+  ASSERT_TRUE(runUntil([&] { return idle(w); }, std::chrono::seconds(kLoginTimeout + 10)));
+  EXPECT_TRUE(logged("->RequestFailed: Request timeout - " + leg1));
+  EXPECT_EQ(canceledBoxes(), 1u);
+  EXPECT_EQ(modes_.modes, (Modes{1, 2, 1}));
+}
+
+// The PBX never sends the extension list, or the list of an earlier login would be used:
+// without an identity of its own the answered call is transferred; a list that comes later
+// gives the next call its identity.
+TEST_F(CallFlowTest, WithoutTheOwnIdentityTheAnsweredCallIsTransferred) {
+  sendExtList_ = false;
+  fMain& w = connected();
+  ASSERT_FALSE(w.UseCallForward);
+  auto callOnce = [&](const std::string& number) {
+    const std::string leg1 = make(w, number);
+    EXPECT_TRUE(sim_->sendState(telvane::parseId(leg1), 2));
+    EXPECT_TRUE(runUntil([&] { return w.Legs().Leg1.State == 2 || idle(w); }));
+    return leg1;
+  };
+  std::string leg1 = callOnce("555");
+  ASSERT_TRUE(waitInbound({"transfercall", leg1, "\"tel:555\""}, 1));
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+  EXPECT_EQ(inboundCount({"createcall"}), 1u);
+  EXPECT_FALSE(w.UseCallForward);
+
+  sim_->command("extlist");
+  ASSERT_TRUE(runUntil([&] { return w.OwnAuthUser == "ann"; }));
+  leg1 = callOnce("556");
+  ASSERT_TRUE(waitInbound({"createcall", "\"tel:556\"", "\"Ann Smith\"", "\"ann\""}, 1));
+  w.Calls().CloseCurrentCall();
+  ASSERT_TRUE(runUntil([&] { return idle(w); }));
+
+  // The next login forgets it until its own list comes.
+  w.Telvane().Disconnect();
+  w.DisconnectComplete();
+  w.Connect(false);
+  ASSERT_TRUE(w.PbxConnected);
+  EXPECT_EQ(w.OwnAuthUser, "");
+  EXPECT_EQ(w.OwnDisplayName, "");
+  leg1 = callOnce("557");
+  EXPECT_TRUE(waitInbound({"transfercall", leg1, "\"tel:557\""}, 1));
+  EXPECT_EQ(inboundCount({"createcall", "\"tel:557\""}), 0u);
 }
 
 }  // namespace

@@ -24,9 +24,15 @@ TEST(ConnectionRulesTest, TimestampHasTheLoginPattern) {
 
 TEST(ConnectionRulesTest, AuthenticationIsWhatThePbxExpects) {
   const std::string stamp = "Thu Mar 5 07:03:09 2026";
-  EXPECT_EQ(AuthenticationText("201", "pw201", stamp),
+  EXPECT_EQ(AuthenticationText("201", "pw201", stamp, 1252),
             telvane::tools::simAuthenticator("201", "pw201", stamp));
-  EXPECT_EQ(AuthenticationText("", "", ""), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(AuthenticationText("", "", "", 1252), "d41d8cd98f00b204e9800998ecf8427e");
+  // A text the code page cannot write is named, not digested.
+  std::string unmappable;
+  EXPECT_EQ(AuthenticationText("201", "p\u00e4ss", stamp, 1251, &unmappable), std::nullopt);
+  EXPECT_EQ(unmappable, "password");
+  EXPECT_EQ(AuthenticationText("\u0416", "pw", stamp, 1252, &unmappable), std::nullopt);
+  EXPECT_EQ(unmappable, "user name");
 }
 
 TEST(ConnectionRulesTest, SeparateCallsFromVersion5_1_26On) {

@@ -1,6 +1,7 @@
 // The connection half of fMain against the real control and the PBX simulator.
 #include "ringova_outlook/contacts/folder_selection.h"
 #include "tests/ringova_outlook/frontend/window_fixture.h"
+#include "tests/support/steady_port.h"
 
 namespace ringova::testing {
 namespace {
@@ -441,6 +442,108 @@ TEST_F(ConnectionTest, TheFolderSelectionOpensAtConnectWithTheStoredChoiceTicked
   EXPECT_EQ(driver_.pendingAnswers(), 0);
   EXPECT_EQ(directory_->RecordCount(), 1);
   EXPECT_TRUE(w.HandledIncoming);
+}
+
+// Every wait of the reconnect timer, after a lost session and after each failed attempt, lasts
+// TimeReconnect in steps of at most a minute.
+class ReconnectWaitTest : public ConnectionTest, public ::testing::WithParamInterface<int> {
+ protected:
+  // Moves the clock a second at a time, so each step of the timer fires when it is due.
+  void advanceStepwise(std::chrono::milliseconds span) {
+    for (; span > 1s; span -= 1s) advance(1s);
+    advance(span);
+  }
+  // The next attempt comes exactly TimeReconnect after the last one.
+  ::testing::AssertionResult nextAttemptAfterTheWholeWait(fMain& w) {
+    auto attempts = [&] { return std::count(log_.begin(), log_.end(), "Reconnect timeout"); };
+    const auto before = attempts();
+    if (!w.ReconnectTimerRunning(1)) return ::testing::AssertionFailure() << "no timer";
+    advanceStepwise(std::chrono::seconds(GetParam()) - 1ms);
+    if (attempts() != before) {
+      return ::testing::AssertionFailure() << "attempt " << before + 1 << " came early";
+    }
+    advance(1ms);
+    if (attempts() != before + 1) {
+      return ::testing::AssertionFailure() << "attempt " << before + 1 << " did not come";
+    }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_P(ReconnectWaitTest, EveryWaitLastsTheWholeTimeReconnect) {
+  simPort_ = testsupport::SteadyPort();
+  ASSERT_NE(simPort_, 0);
+  startSimulator();
+  storeAccount();
+  store("TimeReconnect", std::to_string(GetParam()));
+  fMain& w = startUp();
+  w.Connect(false);
+  ASSERT_TRUE(w.PbxConnected);
+
+  sim_->command("close");
+  ASSERT_TRUE(runUntil([&] { return !w.PbxConnected; }));
+  stopSimulator();
+  for (int retry = 1; retry <= 3; ++retry) {
+    ASSERT_TRUE(nextAttemptAfterTheWholeWait(w)) << "retry " << retry;
+    EXPECT_FALSE(w.PbxConnected);
+  }
+  EXPECT_EQ(std::count(log_.begin(), log_.end(), "Failed to connect to 127.0.0.1"), 3);
+  startSimulator();
+  ASSERT_TRUE(nextAttemptAfterTheWholeWait(w));
+  ASSERT_TRUE(w.PbxConnected);
+  EXPECT_FALSE(w.ReconnectTimerRunning(1));
+
+  // A second loss waits the whole time too.
+  sim_->command("close");
+  ASSERT_TRUE(runUntil([&] { return !w.PbxConnected; }));
+  ASSERT_TRUE(nextAttemptAfterTheWholeWait(w));
+  EXPECT_TRUE(w.PbxConnected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seconds, ReconnectWaitTest, ::testing::Values(150, 61));
+
+// The digest is made of the bytes of the system's ANSI code page, as a PBX set up for these
+// clients computes it; the user name travels as typed.
+class LoginCodePageTest : public ConnectionTest {
+ protected:
+  void adjustOptions(telvane::tools::PbxSimulator::Options& options) override {
+    options.digestCodePage = codePage_;
+    options.users = {{user_, password_, "201", "Ann Smith", "ann@pbx.example"}};
+  }
+  fMain& connectAs(const char* locale, int codePage, std::string user, std::string password) {
+    closeWindow();
+    stopSimulator();
+    shell_.setSystemLocale(platform::shell::parseLocale(locale));
+    codePage_ = codePage;
+    user_ = std::move(user);
+    password_ = std::move(password);
+    startSimulator();
+    storeAccount(password_);
+    store("UserName", user_);
+    fMain& w = startUp();
+    w.Connect(false);
+    return w;
+  }
+  int codePage_ = 1252;
+  std::string user_ = "201";
+  std::string password_ = "pw201";
+};
+
+TEST_F(LoginCodePageTest, AccentedCredentialsLogInAndACharacterTheCodePageLacksSendsNothing) {
+  fMain& w = connectAs("de_DE.UTF-8", 1252, "j\u00fcrgen", "p\u00e4ssw\u00f6rd");
+  EXPECT_TRUE(w.PbxConnected);
+  ASSERT_EQ(received("sauthenticate").size(), 1u);
+  EXPECT_NE(received("sauthenticate")[0].find("\"j\u00fcrgen\""), std::string::npos);
+
+  fMain& ru = connectAs("ru_RU.UTF-8", 1251, "201", "\u043f\u0430\u0440\u043e\u043b\u044c");
+  EXPECT_TRUE(ru.PbxConnected);
+
+  fMain& lacking = connectAs("ru_RU.UTF-8", 1251, "201", "p\u00e4ss");
+  EXPECT_FALSE(lacking.PbxConnected);
+  EXPECT_TRUE(logged("Connect: the password has a character that code page 1251 cannot write"));
+  EXPECT_TRUE(logged("Failed to connect to 127.0.0.1"));
+  EXPECT_EQ(sim_->counters().connections, 0u);
+  EXPECT_TRUE(lacking.ReconnectTimerRunning(1));
 }
 
 }  // namespace

@@ -404,6 +404,18 @@ TEST_F(SessionTest, ContactsChangedInOutlookReachTheDirectory) {
   EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"No Phone"}));
 }
 
+// A namesake without a number has no entry of its own: deleting it leaves the other's.
+TEST_F(SessionTest, DeletingAContactWithoutNumbersKeepsItsNamesakesEntry) {
+  ol::Explorer& e = startWithWindow();
+  ol::CommandBarControl& make = *toolbar(e, "Make");
+  make.SetEnabled(true);
+  addContact("Pat Kim", "303");
+  auto twin = addContact("Pat Kim", "");
+  ASSERT_EQ(clickMake(make).names, (std::vector<std::string>{"Pat Kim"}));
+  ASSERT_TRUE(twin->Delete());
+  EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Pat Kim"}));
+}
+
 TEST_F(SessionTest, AContactFolderMovedToDeletedItemsAsksToReload) {
   ol::Folder* friends = contacts_->Folders().Add("Friends", ol::olContactItem);
   auto item = friends->Items().Add(ol::olContactItem);

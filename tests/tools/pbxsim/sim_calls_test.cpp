@@ -81,6 +81,13 @@ TEST(SimAuthenticatorTest, IsLowerCaseHexMd5OfUserPasswordTimestamp) {
   // md5("101secret12345")
   EXPECT_EQ(simAuthenticator("101", "secret", "12345"), "28ee20ebcbc9c8ebf21abc8a33499bb5");
   EXPECT_EQ(simAuthenticator("", "", ""), "d41d8cd98f00b204e9800998ecf8427e");
+  // In a code page: its bytes, not the UTF-8 ones; a character it lacks matches nothing.
+  EXPECT_EQ(simAuthenticator("j\u00fcrgen", "p\u00e4ssw\u00f6rd", "12345", 1252),
+            "f912cdff6254ae67512e8657cfa85ecd");
+  const std::string cyrillic = "\u043f\u0430\u0440\u043e\u043b\u044c";
+  EXPECT_EQ(simAuthenticator("101", cyrillic, "12345", 1251), "e238ab847bf3b0c5ccaea35cb72db6e4");
+  EXPECT_EQ(simAuthenticator("101", cyrillic, "12345"), "551402e3b058c8c9176fb80195d79172");
+  EXPECT_EQ(simAuthenticator("101", cyrillic, "12345", 1252), "");
 }
 
 TEST_F(SimLoginTest, RequestsBeforeLoginAreRefusedWithAFault) {

@@ -77,6 +77,37 @@ TEST_F(SimFaultTest, ConfiguredFaultAnswersTheMethodUntilSwitchedOff) {
   EXPECT_THAT(sim_->command("fault nosuchmethod 1 x"), HasSubstr("unknown method"));
 }
 
+TEST_F(SimFaultTest, OneShotFaultsAnswerOneRequestEachBeforeTheStandingOne) {
+  start();
+  auto c = client();
+  EXPECT_THAT(sim_->command("fault once getsysteminfo 486 Busy here"), HasSubstr("\"once\":true"));
+  EXPECT_THAT(sim_->command("fault once getsysteminfo 503 Later"), HasSubstr("\"ok\":true"));
+  auto faultOf = [&](CallId id) {
+    auto answer = systemInfo(*c, id);
+    if (answer == nullptr || !answer->isFault()) return std::string("no fault");
+    auto& fault = static_cast<FaultResponseMethod&>(*answer);
+    return std::to_string(fault.faultCode()) + " " + std::string(fault.faultString());
+  };
+  EXPECT_EQ(faultOf(1), "486 Busy here");
+  EXPECT_EQ(faultOf(2), "503 Later");
+  EXPECT_EQ(faultOf(3), "no fault");
+
+  EXPECT_THAT(sim_->command("fault getsysteminfo 500 Down"), HasSubstr("\"ok\":true"));
+  EXPECT_THAT(sim_->command("fault once getsysteminfo 401 First"), HasSubstr("\"ok\":true"));
+  EXPECT_EQ(faultOf(4), "401 First");
+  EXPECT_EQ(faultOf(5), "500 Down");
+  EXPECT_EQ(faultOf(6), "500 Down");
+  // Off drops both kinds.
+  EXPECT_THAT(sim_->command("fault once getsysteminfo 401 Pending"), HasSubstr("\"ok\":true"));
+  EXPECT_THAT(sim_->command("fault getsysteminfo off"), HasSubstr("\"ok\":true"));
+  EXPECT_EQ(faultOf(7), "no fault");
+
+  EXPECT_THAT(sim_->command("fault once getsysteminfo"), HasSubstr("usage"));
+  EXPECT_THAT(sim_->command("fault once getsysteminfo off"), HasSubstr("usage"));
+  EXPECT_THAT(sim_->command("fault once nosuchmethod 1 x"), HasSubstr("unknown method"));
+  EXPECT_EQ(faultOf(8), "no fault");
+}
+
 TEST_F(SimFaultTest, FloodSendsEveryStateReport) {
   start();
   auto c = client();

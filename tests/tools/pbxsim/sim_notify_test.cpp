@@ -145,6 +145,33 @@ TEST_F(SimOfferTest, DeclineAndRedirectEndTheOffer) {
   EXPECT_FALSE(c->next(50ms)) << "no reports for calls that were not accepted";
 }
 
+// As a PBX does, when told to: the list right after the subscription's answer.
+TEST_F(SimOfferTest, AnExtensionListSubscriptionCanBeAnsweredWithTheList) {
+  PbxSimulator::Options options;
+  options.extListOnSubscribe = true;
+  options.users = {{"201", "pw", "201", "Ann", "ann@pbx"}, {"202", "pw", "202", "Bob", "bob@pbx"}};
+  start(options);
+  auto c = client(false);
+  ASSERT_TRUE(c->login("201", "pw"));
+  Recorder recorder;
+  SubscribeMethod subscribe;
+  const CallId id = subscribe.subscribeToExtensionList();
+  auto answer = c->call(subscribe);
+  ASSERT_NE(answer, nullptr);
+  answer->dispatch(recorder);
+  EXPECT_THAT(recorder.confirmedIds, ::testing::ElementsAre(id));
+  auto list = c->nextCall();
+  ASSERT_TRUE(list != nullptr && list->type() == kExtListArrived);
+  EXPECT_EQ(list->idNumber(), id);
+  list->dispatch(recorder);
+  ASSERT_EQ(recorder.extensions.size(), 2u);
+  EXPECT_EQ(recorder.extensions[1].sipAddress, "bob@pbx");
+  // Other kinds get no notification of their own.
+  subscribe.subscribeToPresence("201");
+  ASSERT_NE(c->call(subscribe), nullptr);
+  EXPECT_EQ(c->nextCall(std::chrono::milliseconds(100)), nullptr);
+}
+
 TEST_F(SimOfferTest, AllSixSubscriptionsAreConfirmedAndNotified) {
   start();
   auto c = client();

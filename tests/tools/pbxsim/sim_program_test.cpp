@@ -20,11 +20,27 @@ TEST(SimOptionsTest, FlagsFillTheOptions) {
   PbxSimulator::Options options;
   bool help = true;
   std::string error;
-  ASSERT_TRUE(
-      parseSimArguments({"--port", "5060", "--user", "ann:pw:201:Ann:ann@h:5061", "--user", "bob:x",
-                         "--answer-delay", "0", "--prompt-ms", "20", "--busy", "555", "--unknown",
-                         "666", "--version", "V-6.0.1-X", "--trace", "-"},
-                        options, help, error))
+  ASSERT_TRUE(parseSimArguments({"--port",
+                                 "5060",
+                                 "--user",
+                                 "ann:pw:201:Ann:ann@h:5061",
+                                 "--user",
+                                 "bob:x",
+                                 "--answer-delay",
+                                 "0",
+                                 "--prompt-ms",
+                                 "20",
+                                 "--busy",
+                                 "555",
+                                 "--unknown",
+                                 "666",
+                                 "--version",
+                                 "V-6.0.1-X",
+                                 "--digest-codepage",
+                                 "1251",
+                                 "--trace",
+                                 "-"},
+                                options, help, error))
       << error;
   EXPECT_FALSE(help);
   EXPECT_EQ(options.port, 5060);
@@ -37,6 +53,7 @@ TEST(SimOptionsTest, FlagsFillTheOptions) {
   EXPECT_EQ(options.busy, std::vector<std::string>{"555"});
   EXPECT_EQ(options.version, "V-6.0.1-X");
   EXPECT_EQ(options.traceFile, "-");
+  EXPECT_EQ(options.digestCodePage, 1251);
 }
 
 TEST(SimOptionsTest, BadFlagsAreRefused) {
@@ -47,6 +64,7 @@ TEST(SimOptionsTest, BadFlagsAreRefused) {
   EXPECT_FALSE(parseSimArguments({"--user", "nopassword"}, options, help, error));
   EXPECT_FALSE(parseSimArguments({"--answer-delay", "-5"}, options, help, error));
   EXPECT_FALSE(parseSimArguments({"--tls-cert", "a.pem"}, options, help, error));
+  EXPECT_FALSE(parseSimArguments({"--digest-codepage", "cp1252"}, options, help, error));
   EXPECT_FALSE(parseSimArguments({"--frobnicate", "1"}, options, help, error));
   EXPECT_THAT(error, HasSubstr("--frobnicate"));
   EXPECT_FALSE(parseSimArguments({"--port"}, options, help, error));
