@@ -2,7 +2,8 @@
 CMAKE_GEN := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test test-tsan soak release demo demo-shell bench install fuzz fuzz-ci fuzz-build format clean
+.PHONY: deps test test-tsan test-gui-release soak release release-configure demo demo-shell bench \
+  install fuzz fuzz-ci fuzz-build format clean
 
 deps:
 	@scripts/install-deps
@@ -28,17 +29,29 @@ soak: deps
 	cmake --build build -j $(JOBS) --target day_of_use_tests
 	RINGOVA_SOAK_CYCLES=$(SOAK_CYCLES) build/tests/ringova_outlook/incoming/day_of_use_tests
 
-# Release build for the demo and the benchmarks.
-release: deps
+# Release build: configured once for the demo, the windows' tests, the benchmarks and install.
+release-configure: deps
 	cmake -S . -B build-release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTELVANE_BENCH=ON
+
+# Everything, benchmarks and tests included.
+release: release-configure
 	cmake --build build-release -j $(JOBS)
 
-# The product: ringova with the sample mailbox and the add-in against the PBX simulator.
-demo: release
+# The windows' tests (label gui) as people run the program: Release, the programs and the gui
+# test programs only.
+test-gui-release: release-configure
+	cmake --build build-release -j $(JOBS) --target ringova_app pbxsim telvane_app gui_tests
+	cd build-release && ctest --output-on-failure -j $(JOBS) -L gui --no-tests=ignore
+
+# The product: ringova with the sample mailbox and the add-in against the PBX simulator. The
+# demos build only the programs they run (and what those load).
+demo: release-configure
+	cmake --build build-release -j $(JOBS) --target ringova_app pbxsim
 	@scripts/demo build-release
 
 # The control alone: a telvane shell session against the PBX simulator.
-demo-shell: release
+demo-shell: release-configure
+	cmake --build build-release -j $(JOBS) --target telvane_app pbxsim
 	@scripts/demo-shell build-release
 
 bench: release

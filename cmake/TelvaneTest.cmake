@@ -1,7 +1,8 @@
 # telvane_test(NAME name SOURCES a.cpp ... [LIBS lib ...] [LABELS label ...]
 #              [ENVIRONMENT VAR=value ...])
 # One GoogleTest executable; its tests are registered with CTest one by one. Executables with the
-# label "threads" also belong to the target `threads_tests` (see telvane_thread_tests_target).
+# label "threads" also belong to the target `threads_tests`, those with "gui" to `gui_tests`
+# (see telvane_label_test_targets).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -12,6 +13,9 @@ function(telvane_test)
   set(labels unit ${T_LABELS})
   if("threads" IN_LIST T_LABELS)
     set_property(GLOBAL APPEND PROPERTY TELVANE_THREAD_TESTS ${T_NAME})
+  endif()
+  if("gui" IN_LIST T_LABELS)
+    set_property(GLOBAL APPEND PROPERTY TELVANE_GUI_TESTS ${T_NAME})
   endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
@@ -71,12 +75,16 @@ function(telvane_script_test)
 endfunction()
 
 # `threads_tests` builds just what `ctest -L threads` runs, so the ThreadSanitizer build skips the
-# rest of the tree. Called once every test is declared; what a test loads at run time is reached
-# through the add_dependencies of its own folder.
-function(telvane_thread_tests_target)
-  get_property(tests GLOBAL PROPERTY TELVANE_THREAD_TESTS)
-  add_custom_target(threads_tests)
-  if(tests)
-    add_dependencies(threads_tests ${tests})
-  endif()
+# rest of the tree; `gui_tests` likewise for `ctest -L gui` in the Release build. Called once
+# every test is declared; what a test loads at run time is reached through the add_dependencies
+# of its own folder.
+function(telvane_label_test_targets)
+  foreach(label IN ITEMS threads gui)
+    string(TOUPPER ${label} property)
+    get_property(tests GLOBAL PROPERTY TELVANE_${property}_TESTS)
+    add_custom_target(${label}_tests)
+    if(tests)
+      add_dependencies(${label}_tests ${tests})
+    endif()
+  endforeach()
 endfunction()

@@ -287,6 +287,8 @@ QMainWindow* ExplorerWindows::window(const ol::Explorer& explorer) const {
 }
 
 void ExplorerWindows::refresh() {
+  if (refreshing_) return;  // showing a window may activate its explorer
+  refreshing_ = true;
   ol::Explorers& explorers = app_.Explorers();
   std::map<const ol::Explorer*, bool> open;
   for (int i = 1; i <= explorers.Count(); ++i) {
@@ -298,6 +300,7 @@ void ExplorerWindows::refresh() {
     if (!open.count(it->first)) {
       it->second->hide();
       closing_.push_back(std::move(it->second));
+      activations_.erase(it->first);
       it = windows_.erase(it);
     } else {
       ++it;
@@ -305,12 +308,17 @@ void ExplorerWindows::refresh() {
   }
   for (const auto& [explorer, visible] : open) {
     auto& w = windows_[explorer];
-    if (!w) w = std::make_unique<ExplorerWindow>(app_, *const_cast<ol::Explorer*>(explorer));
+    if (!w) {
+      auto& e = *const_cast<ol::Explorer*>(explorer);
+      w = std::make_unique<ExplorerWindow>(app_, e);
+      activations_[explorer] = e.OnActivate().Connect([this] { refresh(); });
+    }
     w->refresh();
     if (visible && !w->isVisible()) w->show();
     if (!visible && w->isVisible()) w->hide();
     if (w->isVisible() && w->look() != w->pictured) screenshot(*w);
   }
+  refreshing_ = false;
 }
 
 void ExplorerWindows::screenshot(ExplorerWindow& w) {

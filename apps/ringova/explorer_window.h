@@ -44,6 +44,9 @@ class ExplorerWindows final : public QObject {
   std::string screenshotFolder_;
   int screenshots_ = 0;
   std::map<const platform::outlook::Explorer*, std::unique_ptr<ExplorerWindow>> windows_;
+  // Display and Activate tell through the explorer's Activate event: its window shows at once.
+  std::map<const platform::outlook::Explorer*, platform::outlook::Connection> activations_;
+  bool refreshing_ = false;
   // Windows of closed explorers, deleted from the timer: one may be inside its own close event.
   std::vector<std::unique_ptr<ExplorerWindow>> closing_;
   platform::outlook::Connection newExplorer_;

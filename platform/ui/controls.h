@@ -167,6 +167,10 @@ class ListBox final : public Control, public ListEntries {
 
   bool checkBoxes() const { return checkBoxes_; }
   void setCheckBoxes(bool on) { checkBoxes_ = on; }
+  // A drop-down list (a type-ahead's matches) is drawn over the window's other controls and
+  // beyond its container's edges. Set before the form is first drawn.
+  bool dropDown() const { return dropDown_; }
+  void setDropDown(bool on) { dropDown_ = on; }
 
   int addItem(std::string_view text, int32_t itemData = 0, int at = -1);
   bool removeItem(int i);
@@ -183,6 +187,7 @@ class ListBox final : public Control, public ListEntries {
 
  private:
   bool checkBoxes_ = false;
+  bool dropDown_ = false;
   int listIndex_ = -1;
   int newIndex_ = -1;
 };

@@ -43,6 +43,7 @@ TypeAheadSearch::TypeAheadSearch(Controls controls, const PhoneRecordTable& reco
   c_.phoneList.onGotFocus = [this] { OnPhoneListFocus(); };
   c_.phoneList.onClick = [this] { UpdateAction(); };
   c_.matchList.setVisible(false);
+  c_.matchList.setDropDown(true);  // it opens over the phone list below the name box
 }
 
 void TypeAheadSearch::OnNameKeyDown(ui::KeyEvent& e) {

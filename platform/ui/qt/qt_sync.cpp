@@ -133,13 +133,27 @@ bool drawMessageBoxIcon(const Control& c, QLabel& label) {
   return true;
 }
 
+bool isDropDown(const Control& c) {
+  return c.kind() == ControlKind::ListBox && static_cast<const ListBox&>(c).dropDown();
+}
+
+// Where a control stands in its form's window, in twips, through the containers it is in.
+QPoint placeInForm(const Control& c) {
+  QPoint at(c.left(), c.top());
+  for (const Control* p = c.parent(); p && p->kind() != ControlKind::Form; p = p->parent())
+    at += QPoint(p->left(), p->top());
+  return at;
+}
+
 }  // namespace
 
 void QtRenderer::buildChildren(Control& parent, QWidget* parentWidget) {
   for (const auto& child : parent.children()) {
     Control& c = *child;
     if (bound_.count(&c) || c.kind() == ControlKind::Timer) continue;
-    QWidget* w = makeWidget(c, parentWidget);
+    // A drop-down belongs to the window, so no container clips it.
+    QWidget* host = isDropDown(c) && window(c.form()) ? window(c.form()) : parentWidget;
+    QWidget* w = makeWidget(c, host);
     if (!w) continue;
     Bound& b = bound_[&c];
     b.widget = w;
@@ -153,8 +167,11 @@ void QtRenderer::buildChildren(Control& parent, QWidget* parentWidget) {
 void QtRenderer::syncControl(Control& c, Bound& b) {
   QWidget* w = b.widget;
   if (!w) return;
-  w->setGeometry(pixels(c.left()), pixels(c.top()), pixels(c.width()), pixels(c.height()));
+  const bool dropDown = isDropDown(c);
+  const QPoint at = dropDown ? placeInForm(c) : QPoint(c.left(), c.top());
+  w->setGeometry(pixels(at.x()), pixels(at.y()), pixels(c.width()), pixels(c.height()));
   w->setVisible(c.visible());
+  if (dropDown && c.visible()) w->raise();
   w->setEnabled(c.enabled());
   w->setToolTip(toQt(c.toolTip()));
   QFont font(toQt(c.font().name), c.font().size);

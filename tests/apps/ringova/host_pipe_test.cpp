@@ -74,6 +74,23 @@ TEST_F(HostPipeTest, PhoneLinksFromTheCommandLineAndTheScript) {
   EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
 }
 
+// The program as built, not installed, finds its rule matcher: the user's rule turns a national
+// number into the international one, and that is what the PBX is asked to call.
+TEST_F(HostPipeTest, TheProgramDialsWithTheUsersRules) {
+  startSimulator();
+  storeAccount();
+  std::filesystem::create_directories(home_.path() / "log");
+  testsupport::WriteFile(home_.path() / "log/RingovaDialing.txt",
+                         "\"0Z.\"\r\n\"1\"\r\n\"+49\"\r\n\"\"\r\n\"national\"\r\n");
+  startHost({"--mailbox", RINGOVA_SAMPLE_MAILBOX, "dial", "tel:030-1234567"});
+  ASSERT_FALSE(until("log", "MakeCall: to  '030-1234567' =>> +49301234567").is_null());
+  send("wait log OnConfirmed 10\nwait log OnConfirmed 10\nquit\n");
+  EXPECT_EQ(finish(), 0);
+  EXPECT_TRUE(logged("ConvertPhoneByRule: pattern - 0Z."));
+  EXPECT_FALSE(logged("ConvertPhoneByRule: Error"));
+  EXPECT_EQ(trace_.inbound({"createcall", "\"tel:+49301234567\""}).size(), 1u);
+}
+
 // The autostart entry: written where the desktop looks at login, starting this very program,
 // valid for the desktop's checker; off removes it, and off again is no error.
 TEST_F(HostPipeTest, AutostartOnAndOff) {
