@@ -1,6 +1,11 @@
 #include "platform/outlook/sources/source_cache.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <nlohmann/json.hpp>
@@ -99,6 +104,24 @@ bool WriteSourceCache(const std::filesystem::path& file, const CachedSource& cac
   // Invalid UTF-8 from a server is kept as replacement characters rather than refusing the file.
   const std::string text = j.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
   return platform::shell::ReplaceFile(file, text, 0600, platform::shell::FileMode::Force, error);
+}
+
+SourceCacheLock::SourceCacheLock() {
+  std::error_code ec;
+  std::filesystem::create_directories(SourceCacheFolder(), ec);
+  const std::string path = (SourceCacheFolder() / ".lock").string();
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd_ < 0) return;
+  while (::flock(fd_, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    ::close(fd_);
+    fd_ = -1;
+    return;
+  }
+}
+
+SourceCacheLock::~SourceCacheLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 std::string UtcNow() {

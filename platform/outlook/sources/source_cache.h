@@ -29,4 +29,18 @@ bool WriteSourceCache(const std::filesystem::path& file, const CachedSource& cac
 
 std::string UtcNow();
 
+// An exclusive lock on the cache folder, for a sync and the cache write after it, so ringova and
+// `ringova source sync` never write one source's cache at once. Waits for the lock.
+class SourceCacheLock {
+ public:
+  SourceCacheLock();
+  ~SourceCacheLock();
+  SourceCacheLock(const SourceCacheLock&) = delete;
+  SourceCacheLock& operator=(const SourceCacheLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace platform::outlook::sources

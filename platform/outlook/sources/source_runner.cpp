@@ -81,6 +81,7 @@ void SourceRunner::Work() {
       shared->requested = false;
       previous = shared->snapshot;
     }
+    SourceCacheLock lock_cache;
     SyncOutcome outcome = SyncCardDav(client, definition_.url, previous);
     const std::string now = UtcNow();
     CachedSource cached;
