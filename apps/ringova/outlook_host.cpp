@@ -175,6 +175,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
 
   // The session bus: this instance's name (links from later starts) and the desktop's
   // notifications, both served from the loop.
+  HostSources* sourcesForBus = nullptr;               // set once the sources exist, below
   std::unique_ptr<platform::ui::qt::QtPump> busPump;  // windows bring their own pump
   std::unique_ptr<BusApplication> busApplication;
   std::unique_ptr<BusNotifications> notifications;
@@ -189,6 +190,11 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
                                  },
                                  [&outlook] {
                                    if (ol::Explorer* e = outlook.ActiveExplorer()) e->Activate();
+                                 },
+                                 [&sourcesForBus](const std::string& name) {
+                                   if (!sourcesForBus) return;
+                                   for (auto* source : sourcesForBus->All())
+                                     if (name.empty() || source->Name() == name) source->SyncNow();
                                  }},
         post);
     std::string why;
@@ -211,6 +217,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
       std::fprintf(err, "ringova: %.*s\n", static_cast<int>(line.size()), line.data());
     }
   });
+  sourcesForBus = &sources;
   LogFollower follower(
       [&] {
         std::string folder = platform::getSetting(user, "RingovaAddIn", "Settings", "PathLogFile");

@@ -3,9 +3,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QtCore/QCoreApplication>
 #include <filesystem>
 #include <string>
 
+#include "apps/ringova/desktop_windows.h"
+#include "apps/ringova/session_bus.h"
 #include "platform/outlook/sources/carddav_sync.h"
 #include "platform/outlook/sources/source_cache.h"
 #include "platform/outlook/sources/source_definitions.h"
@@ -140,8 +143,24 @@ int RunSource(const HostOptions& options, std::FILE* in, std::FILE* out, std::FI
       std::filesystem::remove(src::SourceCacheFile(options.name), ec);
       return 0;
     }
-    case Command::SourceSync:
+    case Command::SourceSync: {
+      // A running ringova syncs for itself, so its store and its cache stay one.
+      if (SessionBusNamed()) {
+        std::unique_ptr<QCoreApplication> qt = MakeQtApplication(false);
+        std::string why;
+        switch (HandSyncToRunningInstance(options.name, why)) {
+          case HandOff::Delivered:
+            std::fprintf(out, "handed to the running ringova\n");
+            return 0;
+          case HandOff::Failed:
+            std::fprintf(err, "ringova: %s\n", why.c_str());
+            break;
+          case HandOff::NoneRunning:
+            break;
+        }
+      }
       return Sync(user, options.name, out, err);
+    }
     default:
       return 2;
   }

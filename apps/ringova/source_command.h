@@ -1,6 +1,7 @@
 #pragma once
 // `ringova source add | list | remove | sync`: the user's address-book sources in the user's
-// registry store, and a sync of their caches while ringova is not running.
+// registry store; a sync is handed to a running ringova over the session bus, else the caches
+// are synced here under their lock.
 #include <cstdio>
 
 #include "apps/ringova/host_options.h"

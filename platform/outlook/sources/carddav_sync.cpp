@@ -80,7 +80,7 @@ Step Ask(DavClient& client, std::string method, const std::string& url, std::str
 bool Fatal(const Step& step) {
   return step.failure == DavFailure::kAuthentication || step.failure == DavFailure::kTls ||
          step.failure == DavFailure::kNetwork || step.failure == DavFailure::kTooLarge ||
-         step.failure == DavFailure::kRedirect;
+         step.failure == DavFailure::kRedirect || step.failure == DavFailure::kCancelled;
 }
 
 std::string LastSegment(const std::string& path) {

@@ -63,6 +63,10 @@ CURLcode SetUpPin(CURL*, void* ssl_ctx, void* check) {
   return CURLE_OK;
 }
 
+int Progress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<std::atomic<bool>*>(cancel)->load() ? 1 : 0;
+}
+
 bool IsTlsError(CURLcode code) {
   switch (code) {
     case CURLE_SSL_CONNECT_ERROR:
@@ -154,6 +158,11 @@ DavAnswer DavClient::Send(const DavRequest& request) {
                    static_cast<long>(limits_.connect_timeout.count()));
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(limits_.total_timeout.count()));
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+  if (limits_.cancel) {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, limits_.cancel.get());
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
   if (!account_.user.empty()) {
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
     curl_easy_setopt(curl, CURLOPT_USERNAME, account_.user.c_str());
@@ -190,6 +199,9 @@ DavAnswer DavClient::Send(const DavRequest& request) {
       answer.error = "the server answered HTTP " + std::to_string(status) + " to " +
                      request.method + " " + answer.url;
     }
+  } else if (code == CURLE_ABORTED_BY_CALLBACK) {
+    answer.failure = DavFailure::kCancelled;
+    answer.error = "the sync was cancelled";
   } else if (collect.too_large) {
     answer.failure = DavFailure::kTooLarge;
     answer.error = "the answer is larger than " +

@@ -5,6 +5,7 @@
 // A failure comes back as a reason in plain words, never as an exception.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -25,6 +26,8 @@ struct DavLimits {
   long max_redirects = 5;
   std::chrono::seconds connect_timeout{10};
   std::chrono::seconds total_timeout{120};
+  // Set from any thread: the request under way ends at once (the host is quitting).
+  std::shared_ptr<std::atomic<bool>> cancel;
 };
 
 struct DavRequest {
@@ -35,7 +38,16 @@ struct DavRequest {
   std::string content_type = "application/xml; charset=utf-8";
 };
 
-enum class DavFailure { kNone, kNetwork, kTls, kAuthentication, kTooLarge, kRedirect, kStatus };
+enum class DavFailure {
+  kNone,
+  kNetwork,
+  kTls,
+  kAuthentication,
+  kTooLarge,
+  kRedirect,
+  kStatus,
+  kCancelled
+};
 
 struct DavAnswer {
   int status = 0;

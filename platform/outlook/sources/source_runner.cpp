@@ -14,7 +14,8 @@ struct SourceRunner::Shared {
   std::condition_variable wake;
   bool stop = false;
   bool requested = false;
-  bool alive = true;        // UI thread only
+  bool alive = true;  // UI thread only
+  std::shared_ptr<std::atomic<bool>> cancel = std::make_shared<std::atomic<bool>>(false);
   SourceSnapshot snapshot;  // the last sync's, under the mutex
   std::string last_synced;  // when a sync last got through, under the mutex
 };
@@ -36,6 +37,7 @@ SourceRunner::~SourceRunner() {
     std::lock_guard lock(shared_->mutex);
     shared_->stop = true;
   }
+  shared_->cancel->store(true);
   shared_->wake.notify_all();
   if (worker_.joinable()) worker_.join();
 }
@@ -71,7 +73,9 @@ void SourceRunner::SyncNow() {
 
 void SourceRunner::Work() {
   std::shared_ptr<Shared> shared = shared_;
-  DavClient client({definition_.user, definition_.password, definition_.tls_pin});
+  DavLimits limits;
+  limits.cancel = shared->cancel;
+  DavClient client({definition_.user, definition_.password, definition_.tls_pin}, limits);
   while (true) {
     SourceSnapshot previous;
     {
@@ -83,6 +87,7 @@ void SourceRunner::Work() {
     }
     SourceCacheLock lock_cache;
     SyncOutcome outcome = SyncCardDav(client, definition_.url, previous);
+    if (outcome.failure == DavFailure::kCancelled) return;  // the cache keeps the last sync
     const std::string now = UtcNow();
     CachedSource cached;
     cached.url = definition_.url;
