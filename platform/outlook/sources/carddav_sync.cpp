@@ -106,17 +106,18 @@ struct Discovery {
 Discovery ListBooks(DavClient& client, const std::string& home) {
   Discovery found;
   Step step = Ask(client, "PROPFIND", home, DiscoveryBody(), 1);
-  if (!step.value.responses.empty() || step.failure == DavFailure::kNone) {
-    for (const DavResponse& r : step.value.responses) {
-      if (!r.properties.address_book || r.hrefs.empty()) continue;
-      BookState book;
-      book.url = ResolveUrl(step.url, r.hrefs.front());
-      book.name = r.properties.display_name.value_or("");
-      if (book.name.empty()) book.name = LastSegment(UrlPath(book.url));
-      found.books.push_back(std::move(book));
-    }
+  if (step.failure != DavFailure::kNone) {
+    found.failed = std::move(step);
+    return found;
   }
-  if (step.failure != DavFailure::kNone) found.failed = std::move(step);
+  for (const DavResponse& r : step.value.responses) {
+    if (!r.properties.address_book || r.hrefs.empty()) continue;
+    BookState book;
+    book.url = ResolveUrl(step.url, r.hrefs.front());
+    book.name = r.properties.display_name.value_or("");
+    if (book.name.empty()) book.name = LastSegment(UrlPath(book.url));
+    found.books.push_back(std::move(book));
+  }
   return found;
 }
 
