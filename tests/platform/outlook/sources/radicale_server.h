@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/outlook/sources/dav_client.h"
 #include "tests/support/temp_folder.h"
 
 extern char** environ;
@@ -27,6 +28,11 @@ class RadicaleServer {
  public:
   // Users as "name:password".
   explicit RadicaleServer(std::vector<std::string> users) {
+    // A user of this server alone: a port taken meanwhile by another test's server answers it
+    // with 401, so that server is never mistaken for this one.
+    probe_user_ = "probe" + std::to_string(::getpid()) + "x" + std::to_string(++Serial());
+    probe_password_ = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    users.push_back(probe_user_ + ":" + probe_password_);
     std::ofstream(folder_.path() / "users") << Join(users);
     for (int attempt = 0; attempt < 5 && pid_ <= 0; ++attempt) Start();
   }
@@ -47,6 +53,14 @@ class RadicaleServer {
   }
 
  private:
+  static int& Serial() {
+    static int serial = 0;
+    return serial;
+  }
+  bool Ours() const {
+    platform::outlook::sources::DavClient probe({probe_user_, probe_password_, ""});
+    return probe.Send({"PROPFIND", url("/"), "", 0}).ok();
+  }
   static std::string Join(const std::vector<std::string>& lines) {
     std::string out;
     for (const auto& l : lines) out += l + "\n";
@@ -106,8 +120,11 @@ class RadicaleServer {
     while (std::chrono::steady_clock::now() < deadline) {
       if (::waitpid(pid, nullptr, WNOHANG) == pid) return;  // the port was taken meanwhile
       if (Accepts(port_)) {
-        pid_ = pid;
-        return;
+        if (Ours()) {
+          pid_ = pid;
+          return;
+        }
+        break;  // another server has the port: start again on another
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -116,6 +133,7 @@ class RadicaleServer {
   }
 
   TempFolder folder_;
+  std::string probe_user_, probe_password_;
   pid_t pid_ = -1;
   std::uint16_t port_ = 0;
 };
