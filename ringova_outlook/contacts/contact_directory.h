@@ -108,6 +108,7 @@ class ContactDirectory {
   struct LoadObserver {
     std::function<void()> started;
     std::function<void(platform::outlook::Folder&)> folder_loaded;
+    std::function<void()> finished;  // also after LoadFolderContacts
   };
   void SetLoadObserver(LoadObserver observer) { load_observer_ = std::move(observer); }
 

@@ -90,6 +90,7 @@ void ContactDirectory::Load(bool selected) {
   Log("Loaded " + std::to_string(RecordCount()) + " contacts");
   CloseProgress();
   loading_ = false;
+  if (load_observer_.finished) load_observer_.finished();
 }
 
 void ContactDirectory::LoadStores(bool selected) {
@@ -269,6 +270,7 @@ void ContactDirectory::LoadFolderContacts(Folder& folder) {
   }
   CloseProgress();
   loading_ = false;
+  if (load_observer_.finished) load_observer_.finished();
 }
 
 void ContactDirectory::FolderLoaded(Folder& folder) {

@@ -88,20 +88,42 @@ void Connect::FollowSources(ol::NameSpace& mapi) {
   if (!parts_) return;
   if (!sources_) {
     SourceFollower::Handlers handlers;
-    handlers.added = [this](const auto& item) { ContactAdded(item); };
-    handlers.changed = [this](const auto& item) { ContactChanged(item); };
-    handlers.deleted = [this](const auto& item) { ContactDeleted(item); };
+    handlers.added = [this](const auto& item) { SourceItemChanged(item, false); };
+    handlers.changed = [this](const auto& item) { SourceItemChanged(item, false); };
+    handlers.deleted = [this](const auto& item) { SourceItemChanged(item, true); };
     handlers.folder_added = [this](ol::Folder* folder) { SourceFolderAdded(folder); };
     handlers.followed_elsewhere = [this](const ol::Items* items) { return items == act_ol_items_; };
     sources_ = std::make_unique<SourceFollower>(std::move(handlers));
   }
   sources_->Clear();
+  source_changes_.clear();
   sources_->FollowStores(mapi);
   SourceFollower* follower = sources_.get();
   parts_->Directory().SetLoadObserver({
       .started = [follower] { follower->ForgetFolders(); },
       .folder_loaded = [follower](ol::Folder& folder) { follower->FollowFolder(folder); },
+      .finished = [this] { ReplaySourceChanges(); },
   });
+}
+
+// An addition is handled as a change: a record it already has is updated, not added twice.
+void Connect::SourceItemChanged(const std::shared_ptr<ol::Item>& item, bool deleted) {
+  if (!item || !parts_) return;
+  if (parts_->Directory().Loading()) {
+    source_changes_.emplace_back(deleted, item);
+    return;
+  }
+  if (deleted) {
+    ContactDeleted(item);
+  } else {
+    ContactChanged(item);
+  }
+}
+
+void Connect::ReplaySourceChanges() {
+  std::vector<std::pair<bool, std::shared_ptr<ol::Item>>> pending;
+  pending.swap(source_changes_);
+  for (const auto& [deleted, item] : pending) SourceItemChanged(item, deleted);
 }
 
 // A new address book arrives empty and fills afterwards, so it is followed at once; a load of

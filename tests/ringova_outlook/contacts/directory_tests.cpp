@@ -171,9 +171,10 @@ TEST_F(DirectoryTest, SourcesLoadAfterTheMailboxAndWhatDoesNotFitIsNamed) {
     Contact(contacts, "C" + std::to_string(i), {{"MobileTelephoneNumber", std::to_string(i)}});
 
   std::vector<std::string> loaded;
-  int starts = 0;
-  directory.SetLoadObserver(
-      {[&] { ++starts; }, [&](platform::outlook::Folder& f) { loaded.push_back(f.Name()); }});
+  int starts = 0, finished = 0;
+  directory.SetLoadObserver({[&] { ++starts; },
+                             [&](platform::outlook::Folder& f) { loaded.push_back(f.Name()); },
+                             [&] { ++finished; }});
   directory.LoadAllContacts();
   EXPECT_EQ(directory.RecordCount(), kMax);
   EXPECT_EQ(directory.Records()[kMax - 2].FullName, "Pat");
@@ -190,6 +191,7 @@ TEST_F(DirectoryTest, SourcesLoadAfterTheMailboxAndWhatDoesNotFitIsNamed) {
   for (const auto& line : log) full_lines += line.find("directory is full") != std::string::npos;
   EXPECT_EQ(full_lines, 2);
   EXPECT_EQ(starts, 1);
+  EXPECT_EQ(finished, 1);
   EXPECT_EQ(loaded.back(), "Colleagues");
 }
 
