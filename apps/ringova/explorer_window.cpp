@@ -107,6 +107,8 @@ class ExplorerWindow final : public QMainWindow {
   }
 
   void refresh() {
+    // Sources gain folders and change state while the window is up.
+    if (folderLook() != shownFolders_) fillFolders();
     if (explorer_.CurrentFolder() != shownFolder_) fillItems();
     std::string bars;
     for (const char* name : {"Menu Bar", "Standard"}) {
@@ -146,7 +148,26 @@ class ExplorerWindow final : public QMainWindow {
   }
 
  private:
+  static std::string storeText(const ol::Folder& f) {
+    if (!f.IsSourceStore() || f.StoreState().empty()) return f.Name();
+    return f.Name() + " \u2014 " + f.StoreState();
+  }
+  std::string folderLook() const {
+    std::string look;
+    std::function<void(ol::Folders&)> walk = [&](ol::Folders& list) {
+      for (int i = 1; i <= list.Count(); ++i) {
+        ol::Folder* f = list.Item(i);
+        look += storeText(*f) + "\n{";
+        walk(f->Folders());
+        look += "}";
+      }
+    };
+    if (ol::NameSpace* mapi = app_.GetNamespace("MAPI")) walk(mapi->Folders());
+    return look;
+  }
+
   void fillFolders() {
+    shownFolders_ = folderLook();
     folders_->clear();
     folderOf_.clear();
     std::function<void(ol::Folders&, QTreeWidgetItem*)> add = [&](ol::Folders& list,
@@ -154,7 +175,7 @@ class ExplorerWindow final : public QMainWindow {
       for (int i = 1; i <= list.Count(); ++i) {
         ol::Folder* f = list.Item(i);
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(folders_);
-        item->setText(0, toQt(f->Name()));
+        item->setText(0, toQt(storeText(*f)));
         folderOf_[item] = f;
         if (f == explorer_.CurrentFolder()) folders_->setCurrentItem(item);
         add(f->Folders(), item);
@@ -264,6 +285,7 @@ class ExplorerWindow final : public QMainWindow {
   ol::Folder* shownFolder_ = nullptr;
   std::vector<std::shared_ptr<ol::Item>> shownItems_;
   std::string shownBars_;
+  std::string shownFolders_;
   bool filling_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "apps/ringova/host_options.h"
 
+#include "apps/common/line_words.h"
 #include "platform/outlook/text_util.h"
 
 namespace ringova::host {
@@ -10,6 +11,8 @@ const char kHostUsage[] =
     "       ringova config list | get NAME | set NAME VALUE\n"
     "       ringova register | unregister\n"
     "       ringova autostart on | off\n"
+    "       ringova source add carddav NAME URL [--user U] [--pin SHA256] [--interval MIN]\n"
+    "       ringova source list | remove NAME | sync [NAME]\n"
     "\n"
     "Runs Outlook's stand-in with the user's mailbox and the add-ins registered for it.\n"
     "  --mailbox PATH   a JSON folder tree, a vCard file or a folder of .vcf files (into the\n"
@@ -23,6 +26,8 @@ const char kHostUsage[] =
     "                   the address alone does the same\n"
     "  config ...       the add-in's settings (Software\\RingovaAddIn\\Settings)\n"
     "  autostart on|off starts ringova at login, or no longer\n"
+    "  source ...       address books kept on a server (Software\\RingovaSources); the\n"
+    "                   password is read from the terminal or stdin, never the command line\n"
     "  register         registers libtelvane.so and libringova_outlook.so (unregister undoes it)\n";
 
 namespace {
@@ -55,6 +60,57 @@ bool parseConfig(const std::vector<std::string>& args, HostOptions& out, std::st
   return true;
 }
 
+bool parseSource(const std::vector<std::string>& args, HostOptions& out, std::string& error) {
+  constexpr const char* kUsage =
+      "source needs add carddav NAME URL [--user U] [--pin SHA256] [--interval MIN], list, "
+      "remove NAME or sync [NAME]";
+  if (args.size() < 2) return fail(error, kUsage);
+  const std::string& verb = args[1];
+  if (verb == "list" && args.size() == 2) {
+    out.command = Command::SourceList;
+    return true;
+  }
+  if (verb == "remove" && args.size() == 3 && !args[2].empty()) {
+    out.command = Command::SourceRemove;
+    out.name = args[2];
+    return true;
+  }
+  if (verb == "sync" && args.size() <= 3) {
+    out.command = Command::SourceSync;
+    if (args.size() == 3) out.name = args[2];
+    return true;
+  }
+  if (verb != "add" || args.size() < 5) return fail(error, kUsage);
+  if (args[2] != "carddav") return fail(error, "source add: the kind " + args[2] + " is not known");
+  out.command = Command::SourceAdd;
+  out.source_kind = args[2];
+  out.name = args[3];
+  out.source_url = args[4];
+  if (out.name.empty()) return fail(error, "source add: the name is empty");
+  if (!out.source_url.starts_with("http://") && !out.source_url.starts_with("https://"))
+    return fail(error, "source add: the address must start with http:// or https://");
+  for (std::size_t i = 5; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (i + 1 == args.size()) return fail(error, "source add: " + a + " needs a value");
+    const std::string& v = args[++i];
+    if (a == "--user") {
+      out.source_user = v;
+    } else if (a == "--pin") {
+      out.source_pin = v;
+    } else if (a == "--interval") {
+      long long minutes = 0;
+      if (!telvane::apps::parseInteger(v, 0, 24 * 60, minutes))
+        return fail(error, "source add: --interval needs minutes from 0 to 1440");
+      out.source_interval = static_cast<int>(minutes);
+    } else if (a == "--password") {
+      return fail(error, "source add: the password is read from the terminal or stdin");
+    } else {
+      return fail(error, "source add: unknown argument \"" + a + "\"");
+    }
+  }
+  return true;
+}
+
 bool setAddress(HostOptions& out, const std::string& address, std::string& error) {
   if (!out.address.empty()) return fail(error, "one address at a time");
   out.address = address;
@@ -79,6 +135,7 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& out, st
   if (!args.empty()) {
     const std::string& first = args[0];
     if (first == "config") return parseConfig(args, out, error);
+    if (first == "source") return parseSource(args, out, error);
     if (first == "register" || first == "unregister") {
       if (args.size() != 1) return fail(error, first + " takes no arguments");
       out.command = first == "register" ? Command::Register : Command::Unregister;

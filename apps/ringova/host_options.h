@@ -6,6 +6,8 @@
 //   ringova config list | get NAME | set NAME VALUE
 //   ringova register | unregister
 //   ringova autostart on | off
+//   ringova source add carddav NAME URL [--user U] [--pin FINGERPRINT] [--interval MINUTES]
+//   ringova source list | remove NAME | sync [NAME]
 //   ringova --help
 #include <string>
 #include <vector>
@@ -21,6 +23,10 @@ enum class Command {
   Unregister,
   AutostartOn,
   AutostartOff,
+  SourceAdd,
+  SourceList,
+  SourceRemove,
+  SourceSync,
   Help
 };
 
@@ -33,6 +39,10 @@ struct HostOptions {
   std::string name;         // config get / set
   std::string value;        // config set
   std::string address;      // a phone link to dial once the add-in is up
+  // source add KIND NAME URL [--user U] [--pin FINGERPRINT] [--interval MINUTES]; remove and
+  // sync take NAME (sync: empty for every source).
+  std::string source_kind, source_url, source_user, source_pin;
+  int source_interval = -1;  // -1: the default
 };
 
 // False with one line saying why when the command line cannot be used.

@@ -8,6 +8,7 @@
 #include "apps/ringova/host_options.h"
 #include "apps/ringova/modules.h"
 #include "apps/ringova/outlook_host.h"
+#include "apps/ringova/source_command.h"
 
 int main(int argc, char** argv) {
   using namespace ringova::host;
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
     case Command::ConfigGet:
     case Command::ConfigSet:
       return RunConfig(options, stdout, stderr);
+    case Command::SourceAdd:
+    case Command::SourceList:
+    case Command::SourceRemove:
+    case Command::SourceSync:
+      return RunSource(options, stdin, stdout, stderr);
     case Command::Register:
     case Command::Unregister:
       if (!RegisterModules(options.command == Command::Unregister, error)) {

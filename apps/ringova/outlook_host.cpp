@@ -12,6 +12,7 @@
 
 #include "apps/ringova/bus_notifications.h"
 #include "apps/ringova/desktop_windows.h"
+#include "apps/ringova/host_sources.h"
 #include "apps/ringova/log_follower.h"
 #include "apps/ringova/mailbox_setup.h"
 #include "apps/ringova/modules.h"
@@ -174,6 +175,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
 
   // The session bus: this instance's name (links from later starts) and the desktop's
   // notifications, both served from the loop.
+  HostSources* sourcesForBus = nullptr;               // set once the sources exist, below
   std::unique_ptr<platform::ui::qt::QtPump> busPump;  // windows bring their own pump
   std::unique_ptr<BusApplication> busApplication;
   std::unique_ptr<BusNotifications> notifications;
@@ -188,6 +190,11 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
                                  },
                                  [&outlook] {
                                    if (ol::Explorer* e = outlook.ActiveExplorer()) e->Activate();
+                                 },
+                                 [&sourcesForBus](const std::string& name) {
+                                   if (!sourcesForBus) return;
+                                   for (auto* source : sourcesForBus->All())
+                                     if (name.empty() || source->Name() == name) source->SyncNow();
                                  }},
         post);
     std::string why;
@@ -202,6 +209,15 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
   bool done = false;
   std::unique_ptr<DesktopWindows> windows;  // without --headless
   std::unique_ptr<ScriptRunner> runner;
+  // The sources' lines go where the add-in's go: the transcript, else stderr.
+  HostSources sources(mapi, loop, user, [&runner, err](std::string_view line) {
+    if (runner) {
+      runner->logLine(std::string(line));
+    } else {
+      std::fprintf(err, "ringova: %.*s\n", static_cast<int>(line.size()), line.data());
+    }
+  });
+  sourcesForBus = &sources;
   LogFollower follower(
       [&] {
         std::string folder = platform::getSetting(user, "RingovaAddIn", "Settings", "PathLogFile");
@@ -215,7 +231,18 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
       });
   if (options.headless) {
     runner = std::make_unique<ScriptRunner>(
-        ScriptTargets{toolkit, driver, outlook, shell.phoneLinks()},
+        ScriptTargets{
+            toolkit, driver, outlook, shell.phoneLinks(),
+            [&sources](const std::string& name, std::string& why) -> std::function<bool()> {
+              auto* source = sources.Find(name);
+              if (!source) {
+                why = "no source " + name;
+                return nullptr;
+              }
+              const int before = source->SyncsDone();
+              source->SyncNow();
+              return [source, before] { return source->SyncsDone() > before; };
+            }},
         [out](const std::string& line) { writeLine(out, line); }, [&follower] { follower.poll(); },
         [&done] { done = true; });
     ScriptRunner& r = *runner;
@@ -269,6 +296,7 @@ int RunHost(const HostOptions& options, std::FILE* out, std::FILE* err) {
   // by the script.
   loop.post([&] {
     manager->Startup();
+    sources.Start();
     for (const std::string& failure : manager->Failures()) {
       std::fprintf(err, "ringova: %s\n", failure.c_str());
     }

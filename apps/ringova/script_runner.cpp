@@ -91,6 +91,13 @@ void ScriptRunner::run(const std::string& raw) {
     return;
   }
   if (c == "contact") return contactCommand(w);
+  if (c == "source") {
+    if (w.size() < 3 || w[1] != "sync") return error("source needs sync NAME [S]");
+    std::string why;
+    std::function<bool()> done = t_.syncSource ? t_.syncSource(w[2], why) : nullptr;
+    if (!done) return error(why.empty() ? "no sources here" : why);
+    return startWait(std::move(done), w, 3);
+  }
   if (c == "dial") {
     if (w.size() != 2) return error("dial needs one address");
     if (!t_.links.deliver(w[1])) error("no add-in dials phone links");

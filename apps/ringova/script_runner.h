@@ -39,6 +39,9 @@ struct ScriptTargets {
   platform::ui::UiDriver& driver;
   platform::outlook::Application& outlook;
   platform::shell::PhoneLinks& links;  // `dial ADDRESS`
+  // `source sync NAME`: starts a sync of that source and answers whether it has finished (and
+  // been applied); an empty answer, with why, when there is no such source.
+  std::function<std::function<bool()>(const std::string& name, std::string& why)> syncSource;
 };
 
 class ScriptRunner {

@@ -21,6 +21,36 @@ bool SessionBusNamed() {
   return address && *address;
 }
 
+namespace {
+
+HandOff Deliver(QDBusMessage call, std::string& why) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    why = "no session bus: " + bus.lastError().message().toStdString();
+    return HandOff::Failed;
+  }
+  // Asking the name's owner first keeps the bus from starting an instance for us.
+  if (!bus.interface()->isServiceRegistered(QString::fromLatin1(kBusName)).value()) {
+    return HandOff::NoneRunning;
+  }
+  call.setAutoStartService(false);
+  const QDBusMessage reply = bus.call(call, QDBus::Block, kHandOffTimeoutMs);
+  if (reply.type() == QDBusMessage::ReplyMessage) return HandOff::Delivered;
+  why = "the running ringova did not take it: " + reply.errorMessage().toStdString();
+  return HandOff::Failed;
+}
+
+}  // namespace
+
+HandOff HandSyncToRunningInstance(const std::string& source, std::string& why) {
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kBusName, kBusPath, kInterface, "ActivateAction");
+  QVariantList parameter;
+  if (!source.empty()) parameter << QString::fromStdString(source);
+  call << QStringLiteral("sync-source") << QVariant(parameter) << QVariantMap();
+  return Deliver(std::move(call), why);
+}
+
 HandOff HandToRunningInstance(const std::string& address, std::string& why) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
@@ -62,6 +92,11 @@ class BusApplication::Object final : public QObject {
         [this] {
           post_([activate = handlers_.activate] {
             if (activate) activate();
+          });
+        },
+        [this](const QString& source) {
+          post_([sync = handlers_.syncSource, name = source.toStdString()] {
+            if (sync) sync(name);
           });
         });
   }

@@ -27,12 +27,15 @@ enum class HandOff {
 // Hands `address` (Open) or, when it is empty, an activation (Activate) to the instance that owns
 // the name. Never starts one through the bus.
 HandOff HandToRunningInstance(const std::string& address, std::string& why);
+// Asks the running instance to sync an address-book source now (all of them for an empty name).
+HandOff HandSyncToRunningInstance(const std::string& source, std::string& why);
 
 class BusApplication {
  public:
   struct Handlers {
     std::function<void(const std::string& address)> open;  // each address of an Open
     std::function<void()> activate;
+    std::function<void(const std::string& source)> syncSource;  // "" for every source
   };
   // Calls arrive while the loop serves Qt's events; the handlers run later, posted by `post`
   // (so a caller is answered before a dial opens a window).

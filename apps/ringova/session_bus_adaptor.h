@@ -14,8 +14,11 @@ class ApplicationAdaptor final : public QDBusAbstractAdaptor {
 
  public:
   ApplicationAdaptor(QObject* parent, std::function<void(const QStringList&)> open,
-                     std::function<void()> activate)
-      : QDBusAbstractAdaptor(parent), open_(std::move(open)), activate_(std::move(activate)) {}
+                     std::function<void()> activate, std::function<void(const QString&)> syncSource)
+      : QDBusAbstractAdaptor(parent),
+        open_(std::move(open)),
+        activate_(std::move(activate)),
+        syncSource_(std::move(syncSource)) {}
 
  public Q_SLOTS:
   void Activate(const QVariantMap& platformData) {
@@ -28,15 +31,19 @@ class ApplicationAdaptor final : public QDBusAbstractAdaptor {
   }
   void ActivateAction(const QString& name, const QVariantList& parameter,
                       const QVariantMap& platformData) {
-    Q_UNUSED(name);
-    Q_UNUSED(parameter);
     Q_UNUSED(platformData);
+    // "sync-source" with a source's name, or none for every source: `ringova source sync`.
+    if (name == QLatin1String("sync-source")) {
+      syncSource_(parameter.isEmpty() ? QString() : parameter.front().toString());
+      return;
+    }
     activate_();
   }
 
  private:
   std::function<void(const QStringList&)> open_;
   std::function<void()> activate_;
+  std::function<void(const QString&)> syncSource_;
 };
 
 }  // namespace ringova::host

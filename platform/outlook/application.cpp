@@ -20,6 +20,27 @@ bool NameSpace::SetDefaultFolder(int folder_type, Folder* folder) {
   return true;
 }
 
+Folder* NameSpace::AddSourceStore(std::string name) {
+  Folder* store = stores_.Add(std::move(name), olContactItem);
+  if (!store) return nullptr;
+  store->source_store_ = true;
+  store->Folders().Add(std::string(kDeletedItemsName), olMailItem);
+  return store;
+}
+
+std::vector<Folder*> NameSpace::SourceStores() const {
+  std::vector<Folder*> sources;
+  for (int i = 1; i <= stores_.Count(); ++i)
+    if (Folder* store = stores_.Item(i); store->IsSourceStore()) sources.push_back(store);
+  return sources;
+}
+
+Folder* NameSpace::DeletedItemsFor(const Folder& folder) const {
+  Folder* store = const_cast<Folder&>(folder).Store();
+  if (store->IsSourceStore()) return store->Folders().Item(kDeletedItemsName);
+  return GetDefaultFolder(olFolderDeletedItems);
+}
+
 bool NameSpace::IsDefaultFolder(const Folder* folder) const {
   return std::any_of(defaults_.begin(), defaults_.end(),
                      [folder](const auto& entry) { return entry.second == folder; });

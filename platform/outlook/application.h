@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/outlook/command_bars.h"
 #include "platform/outlook/explorer.h"
@@ -49,6 +50,15 @@ class NameSpace {
 
   // host: building the mailbox.
   Folder* AddStore(std::string name) { return stores_.Add(std::move(name), olMailItem); }
+  // host: an address book kept by a server. The store gets its own "Deleted Items", where the
+  // contacts the server removed go; the contact folders are the host's to add. nullptr when the
+  // name is taken.
+  Folder* AddSourceStore(std::string name);
+  // The source stores in the order they were added.
+  std::vector<Folder*> SourceStores() const;
+  // Where a deleted item or folder of this folder goes: its source store's "Deleted Items", else
+  // the default Deleted Items folder (nullptr when there is none).
+  Folder* DeletedItemsFor(const Folder& folder) const;
   bool SetDefaultFolder(int folder_type, Folder* folder);
   void SetCurrentUser(outlook::Recipient user) { current_user_ = std::move(user); }
   bool IsDefaultFolder(const Folder* folder) const;

@@ -1,6 +1,8 @@
 // The numeric constants of the object model, with the values the add-in passes and compares.
 #pragma once
 
+#include <string_view>
+
 namespace platform::outlook {
 
 // Item types: Application::CreateItem, Folder::DefaultItemType, Items::Add.
@@ -26,6 +28,9 @@ enum OlDefaultFolders : int {
   olFolderTasks = 13,
   olFolderDrafts = 16,
 };
+
+// The name of a store's Deleted Items folder.
+inline constexpr std::string_view kDeletedItemsName = "Deleted Items";
 
 // Command-bar control types (Controls::Add, FindControl).
 enum MsoControlType : int {

@@ -102,6 +102,12 @@ std::string Folder::FolderPath() const {
   return parent_->FolderPath() + "\\" + name_;
 }
 
+Folder* Folder::Store() {
+  Folder* store = this;
+  while (store->parent_) store = store->parent_;
+  return store;
+}
+
 bool Folder::IsWithin(const Folder* ancestor) const {
   for (const Folder* f = this; f; f = f->parent_)
     if (f == ancestor) return true;
@@ -119,7 +125,7 @@ bool Folder::MoveTo(Folder* destination) {
 }
 
 bool Folder::Delete() {
-  Folder* deleted = session_.GetDefaultFolder(olFolderDeletedItems);
+  Folder* deleted = session_.DeletedItemsFor(*this);
   if (!deleted || !parent_ || IsWithin(deleted) || deleted->IsWithin(this) ||
       session_.IsDefaultFolder(this))
     return false;

@@ -105,6 +105,13 @@ class Folder {
   outlook::Items& Items() { return items_; }
   outlook::Folders& Folders() { return folders_; }
   Folder* Parent() const { return parent_; }  // nullptr for a store
+  // The top-level folder this one is in (itself for a store).
+  Folder* Store();
+  // A store whose contacts a server keeps (NameSpace::AddSourceStore).
+  bool IsSourceStore() const { return source_store_; }
+  // The state a source store shows in the explorer: its last sync, or why it failed.
+  const std::string& StoreState() const { return store_state_; }
+  void SetStoreState(std::string state) { store_state_ = std::move(state); }
   NameSpace& Session() const { return session_; }
 
   bool IsWithin(const Folder* ancestor) const;  // itself or below
@@ -117,6 +124,7 @@ class Folder {
 
  private:
   friend class outlook::Folders;
+  friend class outlook::NameSpace;
   NameSpace& session_;
   Folder* parent_;
   std::string name_;
@@ -124,6 +132,8 @@ class Folder {
   std::string entry_id_;
   outlook::Items items_{*this};
   outlook::Folders folders_;
+  bool source_store_ = false;
+  std::string store_state_;
 };
 
 }  // namespace platform::outlook

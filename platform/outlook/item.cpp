@@ -164,7 +164,7 @@ bool Item::Move(Folder* destination) {
 
 bool Item::Delete() {
   if (!saved_ || !parent_) return false;
-  Folder* deleted = parent_->Session().GetDefaultFolder(olFolderDeletedItems);
+  Folder* deleted = parent_->Session().DeletedItemsFor(*parent_);
   if (deleted && !parent_->IsWithin(deleted)) return Move(deleted);
   auto self = shared_from_this();  // the folder held the last reference, perhaps
   parent_->Items().Remove(*this);

@@ -103,6 +103,17 @@ class ContactDirectory {
   void ClearContacts();
 
   // --- loading
+  // Told when a load begins over again and of every folder whose contacts it loaded, so the
+  // contacts of those folders can be followed afterwards. Either may be empty.
+  struct LoadObserver {
+    std::function<void()> started;
+    std::function<void(platform::outlook::Folder&)> folder_loaded;
+    std::function<void()> finished;  // also after LoadFolderContacts
+  };
+  void SetLoadObserver(LoadObserver observer) { load_observer_ = std::move(observer); }
+
+  // The mailbox's stores first, then the source stores in the order they were added; what no
+  // longer fits the table is left out with one log line for each source concerned.
   void LoadAllContacts();
   void LoadSelectedFolders();
   // Loads the contacts of one folder (not its sub-folders) with the progress window, as when a
@@ -138,6 +149,7 @@ class ContactDirectory {
   void WalkSubfolders(platform::outlook::Folder& folder, Walk& walk);
   int16_t CountFolders(platform::outlook::Folder& folder, bool selected, bool& overflow);
   bool LoadItem(const std::shared_ptr<platform::outlook::Item>& item, Walk& walk);
+  void FolderLoaded(platform::outlook::Folder& folder);
   void OpenProgress(int16_t total);
   void CloseProgress();
   bool IsSelected(std::string_view path, int* times) const;
@@ -155,6 +167,7 @@ class ContactDirectory {
   bool loading_ = false;
   std::unique_ptr<ContactPicker> picker_;
   std::unique_ptr<ProgressWindow> progress_;
+  LoadObserver load_observer_;
 };
 
 // What the add-in gives its directory: its log, the location's prefixes and its font.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/outlook/application.h"
 #include "platform/outlook/text_util.h"
@@ -32,7 +33,29 @@ struct ContactDirectory::Walk {
   bool selected = false;
   bool stop = false;  // the table is full, or Outlook went away
   bool full_logged = false;
+  const Folder* source = nullptr;  // the source store being walked, nullptr in the mailbox
 };
+
+namespace {
+
+std::string FullLine(std::string_view rest) {
+  return "Contacts loading: the directory is full (" + std::to_string(kCountLimit) +
+         " contacts); " + std::string(rest);
+}
+
+// The mailbox's stores keep their order ahead of every source store.
+std::vector<Folder*> StoresInLoadOrder(platform::outlook::Folders& stores) {
+  std::vector<Folder*> ordered;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 1; i <= stores.Count(); ++i) {
+      Folder* store = stores.Item(i);
+      if (store && store->IsSourceStore() == (pass == 1)) ordered.push_back(store);
+    }
+  }
+  return ordered;
+}
+
+}  // namespace
 
 void ContactDirectory::LoadAllContacts() {
   Load(false);
@@ -49,6 +72,7 @@ void ContactDirectory::Load(bool selected) {
       selected ? ContactsFailure::LoadSelectedFolders : ContactsFailure::LoadAllContacts;
 
   ClearContacts();
+  if (load_observer_.started) load_observer_.started();
   if (!selected && picker_) picker_->btnCall.setEnabled(false);
   // A load that opens no progress window must not inherit the last one's Cancel.
   cancel_load_ = false;
@@ -66,6 +90,7 @@ void ContactDirectory::Load(bool selected) {
   Log("Loaded " + std::to_string(RecordCount()) + " contacts");
   CloseProgress();
   loading_ = false;
+  if (load_observer_.finished) load_observer_.finished();
 }
 
 void ContactDirectory::LoadStores(bool selected) {
@@ -92,9 +117,18 @@ void ContactDirectory::LoadStores(bool selected) {
 
   Walk walk;
   walk.selected = selected;
-  // Stores are looked up by position each time: the user's input runs during the walk.
-  for (int i = 1; i <= stores.Count() && !walk.stop && outlook_ != nullptr; ++i) {
-    if (Folder* store = stores.Item(i)) WalkFolders(*store, walk);
+  // Folders are pointers that live as long as Outlook, so the order can be taken up front even
+  // though the user's input runs during the walk.
+  for (Folder* store : StoresInLoadOrder(stores)) {
+    if (cancel_load_ || outlook_ == nullptr) return;
+    if (walk.stop) {
+      bool ignored = false;
+      if (store->IsSourceStore() && CountFolders(*store, selected, ignored) > 0)
+        Log(FullLine("source \"" + store->Name() + "\" is not loaded"));
+      continue;
+    }
+    walk.source = store->IsSourceStore() ? store : nullptr;
+    WalkFolders(*store, walk);
   }
 }
 
@@ -135,10 +169,11 @@ void ContactDirectory::WalkSubfolders(Folder& folder, Walk& walk) {
           }
           for (const auto& item : found.items) {
             if (item->TypeName() != "ContactItem") continue;
-            if (cancel_load_ || walk.stop) return;
+            if (cancel_load_ || walk.stop) break;
             LoadItem(item, walk);
           }
         }
+        FolderLoaded(*sub);
       }
     }
     if (cancel_load_ || walk.stop) return;
@@ -149,8 +184,8 @@ void ContactDirectory::WalkSubfolders(Folder& folder, Walk& walk) {
 bool ContactDirectory::LoadItem(const std::shared_ptr<platform::outlook::Item>& item, Walk& walk) {
   if (records_.Full()) {
     if (!walk.full_logged) {
-      Log("Contacts loading: the directory is full (" + std::to_string(kCountLimit) +
-          " contacts); the remaining contacts are not loaded");
+      Log(walk.source ? FullLine("source \"" + walk.source->Name() + "\" is not loaded completely")
+                      : FullLine("the remaining contacts are not loaded"));
       walk.full_logged = true;
     }
     walk.stop = true;
@@ -224,15 +259,22 @@ void ContactDirectory::LoadFolderContacts(Folder& folder) {
     const int total = std::min(found.items.Count(), kCountLimit);
     if (total > 0) OpenProgress(static_cast<int16_t>(total));
     Walk walk;
+    if (folder.Store()->IsSourceStore()) walk.source = folder.Store();
     for (const auto& item : found.items) {
       if (cancel_load_ || walk.stop) break;
       if (item->TypeName() == "ContactItem") LoadItem(item, walk);
     }
+    FolderLoaded(folder);
   } catch (const std::exception& e) {
     Log(FailureLine(ContactsFailure::EnumerateFolders, e.what()));
   }
   CloseProgress();
   loading_ = false;
+  if (load_observer_.finished) load_observer_.finished();
+}
+
+void ContactDirectory::FolderLoaded(Folder& folder) {
+  if (load_observer_.folder_loaded) load_observer_.folder_loaded(folder);
 }
 
 void ContactDirectory::OpenProgress(int16_t total) {

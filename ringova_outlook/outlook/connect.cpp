@@ -15,6 +15,7 @@
 #include "ringova_outlook/frontend/addin_settings.h"
 #include "ringova_outlook/outlook/addin_parts.h"
 #include "ringova_outlook/outlook/outlook_version.h"
+#include "ringova_outlook/outlook/source_follower.h"
 #include "ringova_outlook/support/log_file.h"
 #include "ringova_outlook/support/os_name.h"
 
@@ -182,6 +183,7 @@ void Connect::TakeContactFolders() {
   contact_folder_add_ = contact_folders_ ? contact_folders_->OnFolderAdd().Connect(
                                                [this](ol::Folder* f) { ContactFolderAdded(f); })
                                          : Connection();
+  FollowSources(*mapi);
 }
 
 void Connect::RenameShortcut(std::string_view from, std::string_view to) {
@@ -226,6 +228,8 @@ void Connect::DropOutlookObjects() {
   deleted_item_add_.Disconnect();
   deleted_folder_add_.Disconnect();
   contact_folder_add_.Disconnect();
+  if (sources_) sources_->Clear();
+  if (parts_) parts_->Directory().SetLoadObserver({});
 }
 
 HResult Connect::OnDisconnection(int removeMode) {

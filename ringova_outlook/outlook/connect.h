@@ -33,6 +33,7 @@ class Folder;
 class Folders;
 class Item;
 class Items;
+class NameSpace;
 }  // namespace platform::outlook
 
 namespace platform::shell {
@@ -42,6 +43,7 @@ class NamedMutex;
 namespace ringova {
 
 class AddinParts;
+class SourceFollower;
 
 inline constexpr std::string_view kAddinProgId = "Ringova_Outlook.Connect";
 inline constexpr std::string_view kAddinFriendlyName = "Ringova_Outlook";
@@ -136,6 +138,10 @@ class Connect : public platform::AutomationObject,
   void ContactDeleted(const std::shared_ptr<platform::outlook::Item>& item);
   void ContactFolderAdded(platform::outlook::Folder* folder);
   void DeletedFolderAdded(platform::outlook::Folder* folder);
+  void FollowSources(platform::outlook::NameSpace& mapi);
+  void SourceFolderAdded(platform::outlook::Folder* folder);
+  void SourceItemChanged(const std::shared_ptr<platform::outlook::Item>& item, bool deleted);
+  void ReplaySourceChanges();
 
   using Connection = platform::outlook::Connection;
 
@@ -166,6 +172,10 @@ class Connect : public platform::AutomationObject,
   platform::outlook::Folders* contact_folders_ = nullptr;
   Connection item_add_, item_change_, deleted_item_add_, deleted_folder_add_, contact_folder_add_;
   std::shared_ptr<platform::outlook::Item> contact_item_;  // ContactItem
+  std::unique_ptr<SourceFollower> sources_;
+  // Source changes that arrived while a load was running, handled once it is over: the load may
+  // or may not have read them already.
+  std::vector<std::pair<bool, std::shared_ptr<platform::outlook::Item>>> source_changes_;
 
   // nButton1 ... nButton9 at their numbers; 0 unused.
   std::array<platform::outlook::CommandBarControl*, 10> buttons_{};

@@ -1,6 +1,8 @@
 // Connect: Outlook's contact changes passed on to the contact directory.
+#include <algorithm>
 #include <exception>
 
+#include "platform/outlook/application.h"
 #include "platform/outlook/folder.h"
 #include "platform/outlook/item.h"
 #include "platform/shell/shell.h"
@@ -8,6 +10,7 @@
 #include "ringova_outlook/outlook/addin_parts.h"
 #include "ringova_outlook/outlook/connect.h"
 #include "ringova_outlook/outlook/menu_texts.h"
+#include "ringova_outlook/outlook/source_follower.h"
 #include "ringova_outlook/resources/string_table.h"
 
 namespace ringova {
@@ -80,6 +83,61 @@ void Connect::ContactDeleted(const std::shared_ptr<ol::Item>& item) {
   } catch (const std::exception& e) {
     Log(std::string("deletedOlItems_ItemAdd: Error ") + e.what());
   }
+}
+
+void Connect::FollowSources(ol::NameSpace& mapi) {
+  if (!parts_) return;
+  if (!sources_) {
+    SourceFollower::Handlers handlers;
+    handlers.added = [this](const auto& item) { SourceItemChanged(item, false); };
+    handlers.changed = [this](const auto& item) { SourceItemChanged(item, false); };
+    handlers.deleted = [this](const auto& item) { SourceItemChanged(item, true); };
+    handlers.folder_added = [this](ol::Folder* folder) { SourceFolderAdded(folder); };
+    handlers.followed_elsewhere = [this](const ol::Items* items) { return items == act_ol_items_; };
+    sources_ = std::make_unique<SourceFollower>(std::move(handlers));
+  }
+  sources_->Clear();
+  source_changes_.clear();
+  sources_->FollowStores(mapi);
+  SourceFollower* follower = sources_.get();
+  parts_->Directory().SetLoadObserver({
+      .started = [follower] { follower->ForgetFolders(); },
+      .folder_loaded = [follower](ol::Folder& folder) { follower->FollowFolder(folder); },
+      .finished = [this] { ReplaySourceChanges(); },
+  });
+}
+
+// An addition is handled as a change: a record it already has is updated, not added twice.
+void Connect::SourceItemChanged(const std::shared_ptr<ol::Item>& item, bool deleted) {
+  if (!item || !parts_) return;
+  if (parts_->Directory().Loading()) {
+    source_changes_.emplace_back(deleted, item);
+    return;
+  }
+  if (deleted) {
+    ContactDeleted(item);
+  } else {
+    ContactChanged(item);
+  }
+}
+
+void Connect::ReplaySourceChanges() {
+  std::vector<std::pair<bool, std::shared_ptr<ol::Item>>> pending;
+  pending.swap(source_changes_);
+  for (const auto& [deleted, item] : pending) SourceItemChanged(item, deleted);
+}
+
+// A new address book arrives empty and fills afterwards, so it is followed at once; a load of
+// selected folders takes it only when it was selected.
+void Connect::SourceFolderAdded(ol::Folder* folder) {
+  if (!folder || !sources_ || !parts_ || folder->DefaultItemType() != ol::olContactItem) return;
+  ContactDirectory& directory = parts_->Directory();
+  if (parts_->Main().Settings().LoadSelectedFolders) {
+    const auto& paths = directory.SelectedFolderPaths();
+    if (std::find(paths.begin(), paths.end(), folder->FolderPath()) == paths.end()) return;
+  }
+  sources_->FollowFolder(*folder);
+  ContactFolderAdded(folder);
 }
 
 void Connect::ContactFolderAdded(ol::Folder* folder) {

@@ -9,8 +9,11 @@
 #include <QtDBus/QDBusConnection>
 #include <QtDBus/QDBusMessage>
 
+#include "platform/outlook/sources/dav_client.h"
+#include "platform/outlook/sources/source_definitions.h"
 #include "telvane/xmlrpc/call_id.h"
 #include "tests/apps/ringova/ringova_fixture.h"
+#include "tests/platform/outlook/sources/radicale_server.h"
 
 namespace ringova::testing {
 
@@ -152,6 +155,55 @@ TEST_F(BusTest, TheNotificationsAcceptReachesThePbx) {
   EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
   bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
   bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+}
+
+// `ringova source sync` while ringova runs asks the running one, which syncs into its own store
+// and cache; nothing is synced by the second program.
+TEST_F(BusTest, ASourceSyncIsHandedToTheRunningOne) {
+  namespace src = platform::outlook::sources;
+  ::setenv("XDG_CACHE_HOME", (home_.path() / "cache").c_str(), 1);
+  testsupport::RadicaleServer radicale({"ann:secret"});
+  ASSERT_TRUE(radicale.running());
+  src::DavClient owner({"ann", "secret", ""});
+  ASSERT_TRUE(owner
+                  .Send({"MKCOL", radicale.url("/ann/work/"),
+                         "<?xml version=\"1.0\"?><D:mkcol xmlns:D=\"DAV:\" "
+                         "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop>"
+                         "<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>"
+                         "</D:prop></D:set></D:mkcol>",
+                         -1})
+                  .ok());
+  std::string why;
+  ASSERT_TRUE(src::AddSourceDefinition(
+      user_, {"Work", "carddav", radicale.url(), "ann", "secret", "", 0, 0}, why))
+      << why;
+  const auto cache = home_.path() / "cache/ringova/sources/Work.json";
+  auto cached = [&](const std::string& text) {
+    return testsupport::ReadFile(cache).find(text) != std::string::npos;
+  };
+
+  startSimulator();
+  storeAccount();
+  startHost();
+  ASSERT_FALSE(until("log", "StartupCompleted").is_null());
+  const auto deadline = std::chrono::steady_clock::now() + 40s;
+  while (!cached("\"synced ") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(cached("\"synced "));
+  ASSERT_TRUE(owner
+                  .Send({"PUT", radicale.url("/ann/work/ned.vcf"),
+                         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ned\r\nFN:Ned\r\nTEL:1\r\n"
+                         "END:VCARD\r\n",
+                         -1, "text/vcard"})
+                  .ok());
+  const Finished second = run({"source", "sync", "Work"});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, "handed to the running ringova\n");
+  while (!cached("ned.vcf") && std::chrono::steady_clock::now() < deadline + 20s)
+    std::this_thread::sleep_for(20ms);
+  EXPECT_TRUE(cached("ned.vcf"));
+  send("quit\n");
+  EXPECT_EQ(finish(), 0);
 }
 
 }  // namespace

@@ -83,6 +83,24 @@ TEST_F(ExplorerWindowTest, FoldersItemsAndSelectionReachTheExplorer) {
   EXPECT_EQ(explorer_->Selection().Item(1)->GetProperty("FullName"), "Ann Smith");
 }
 
+// A source's folders arrive while the window is up, and its store shows how its last sync went.
+TEST_F(ExplorerWindowTest, SourceStoresShowTheirFoldersAndState) {
+  ol::Folder* source = app_.GetNamespace("MAPI")->AddSourceStore("Work");
+  windows_->refresh();
+  ASSERT_NE(folderItem("Work"), nullptr);
+  source->Folders().Add("Colleagues", ol::olContactItem);
+  source->SetStoreState("failed: the server refused the user name or password (HTTP 401)");
+  windows_->refresh();
+  EXPECT_NE(folderItem("Colleagues"), nullptr);
+  EXPECT_NE(folderItem(QString::fromUtf8(
+                "Work \u2014 failed: the server refused the user name or password (HTTP 401)")),
+            nullptr);
+  ASSERT_NE(folderItem("Deleted Items"), nullptr);
+  EXPECT_EQ(folderItem("Deleted Items")->parent(),
+            folderItem(QString::fromUtf8(
+                "Work \u2014 failed: the server refused the user name or password (HTTP 401)")));
+}
+
 TEST_F(ExplorerWindowTest, CommandsFollowTheBarsAndTheirClicksReachTheAddIn) {
   ol::CommandBar* standard = explorer_->CommandBars().Item("Standard");
   ASSERT_NE(standard, nullptr);

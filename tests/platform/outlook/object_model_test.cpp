@@ -264,6 +264,37 @@ TEST_F(ObjectModelTest, DeletingMovesToDeletedItemsThenRemoves) {
                                                    "FolderAdd Team"}));
 }
 
+// What a server removes from an address book lands in that source's own Deleted Items, so the
+// mailbox's stays the user's.
+TEST_F(ObjectModelTest, SourceStoresKeepTheirOwnDeletedItems) {
+  Folder* work = session_->AddSourceStore("Work");
+  Folder* home = session_->AddSourceStore("Home");
+  ASSERT_TRUE(work && home);
+  EXPECT_EQ(session_->AddSourceStore("Work"), nullptr);
+  EXPECT_EQ(session_->SourceStores(), (std::vector<Folder*>{work, home}));
+  EXPECT_FALSE(session_->Folders().Item(1)->IsSourceStore());
+  Folder* work_deleted = work->Folders().Item("Deleted Items");
+  ASSERT_NE(work_deleted, nullptr);
+  EXPECT_EQ(session_->DeletedItemsFor(*work), work_deleted);
+  EXPECT_EQ(session_->DeletedItemsFor(*inbox_), deleted_);
+
+  Folder* book = work->Folders().Add("Colleagues", olContactItem);
+  EXPECT_EQ(book->Store(), work);
+  auto item = book->Items().Add();
+  item->SetProperty("FullName", "Kim");
+  ASSERT_TRUE(item->Save());
+  ASSERT_TRUE(item->Delete());
+  EXPECT_EQ(item->Parent(), work_deleted);
+  EXPECT_EQ(deleted_->Items().Count(), 0);
+  EXPECT_TRUE(item->Delete());
+  EXPECT_EQ(work_deleted->Items().Count(), 0);
+
+  ASSERT_TRUE(book->Delete());
+  EXPECT_EQ(book->FolderPath(), "\\\\Work\\Deleted Items\\Colleagues");
+  EXPECT_FALSE(work_deleted->Delete());
+  EXPECT_FALSE(work->Delete());
+}
+
 TEST_F(ObjectModelTest, PropertiesAreReadByName) {
   auto contact = AsContact(contacts_->Items().Add());
   ASSERT_NE(contact, nullptr);

@@ -156,5 +156,44 @@ TEST_F(DirectoryTest, AFullTableAddsNothingAndSaysSo) {
   EXPECT_EQ(directory.GetContactByPhone("x", number), "Late");
 }
 
+// Sources come after the mailbox whatever order the stores were made in; each source that does
+// not fit is named once, and the folders loaded are reported for following.
+TEST_F(DirectoryTest, SourcesLoadAfterTheMailboxAndWhatDoesNotFitIsNamed) {
+  constexpr int kMax = PhoneRecordTable::kMaxRecords;
+  platform::outlook::Folder* work = Sub(ns.AddSourceStore("Work"), "Colleagues");
+  Contact(work, "Kim", {{"MobileTelephoneNumber", "900"}});
+  Contact(work, "Lee", {{"MobileTelephoneNumber", "901"}});
+  platform::outlook::Folder* home = Sub(ns.AddSourceStore("Home"), "Family");
+  Contact(home, "Mia", {{"MobileTelephoneNumber", "902"}});
+  Sub(ns.AddSourceStore("Empty"), "Nothing");
+  Contact(Sub(Store("Public"), "Shared"), "Pat", {{"MobileTelephoneNumber", "903"}});
+  for (int i = 0; i < kMax - 2; ++i)
+    Contact(contacts, "C" + std::to_string(i), {{"MobileTelephoneNumber", std::to_string(i)}});
+
+  std::vector<std::string> loaded;
+  int starts = 0, finished = 0;
+  directory.SetLoadObserver({[&] { ++starts; },
+                             [&](platform::outlook::Folder& f) { loaded.push_back(f.Name()); },
+                             [&] { ++finished; }});
+  directory.LoadAllContacts();
+  EXPECT_EQ(directory.RecordCount(), kMax);
+  EXPECT_EQ(directory.Records()[kMax - 2].FullName, "Pat");
+  EXPECT_EQ(directory.Records()[kMax - 1].FullName, "Kim");
+  EXPECT_TRUE(Logged(
+      "Contacts loading: the directory is full (32767 contacts); source \"Work\" is not loaded "
+      "completely"));
+  EXPECT_TRUE(Logged(
+      "Contacts loading: the directory is full (32767 contacts); source \"Home\" is not loaded"));
+  EXPECT_FALSE(Logged(
+      "Contacts loading: the directory is full (32767 contacts); the remaining contacts are not "
+      "loaded"));
+  int full_lines = 0;
+  for (const auto& line : log) full_lines += line.find("directory is full") != std::string::npos;
+  EXPECT_EQ(full_lines, 2);
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(loaded.back(), "Colleagues");
+}
+
 }  // namespace
 }  // namespace ringova

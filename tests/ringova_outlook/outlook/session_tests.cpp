@@ -416,6 +416,45 @@ TEST_F(SessionTest, DeletingAContactWithoutNumbersKeepsItsNamesakesEntry) {
   EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Pat Kim"}));
 }
 
+// A source's address books are followed once loaded, shown or not: additions, changes, and a
+// removal as a move into that source's Deleted Items; the folder being shown is not counted twice.
+TEST_F(SessionTest, SourceContactsChangedByTheServerReachTheDirectory) {
+  ol::NameSpace& mapi = *outlook_->GetNamespace("MAPI");
+  ol::Folder* source = mapi.AddSourceStore("Work");
+  ol::Folder* book = source->Folders().Add("Colleagues", ol::olContactItem);
+  auto add = [](ol::Folder* folder, const std::string& name, const std::string& phone) {
+    auto item = folder->Items().Add(ol::olContactItem);
+    item->SetProperty("FullName", name);
+    item->SetProperty("MobileTelephoneNumber", phone);
+    item->Save();
+    return item;
+  };
+  auto kim = add(book, "Kim", "401");
+  startSimulator();
+  storeAccount(true);  // connecting loads every contact
+  ol::Explorer& e = startWithWindow();
+  ASSERT_TRUE(logged("Loaded 1 contacts"));
+  ol::CommandBarControl& make = *toolbar(e, "Make");
+  EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Kim"}));
+
+  auto lee = add(book, "Lee", "402");
+  kim->SetProperty("FullName", "Kim Park");
+  kim->Save();
+  EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Kim Park", "Lee"}));
+  ASSERT_TRUE(lee->Delete());
+  EXPECT_EQ(lee->Parent(), source->Folders().Item("Deleted Items"));
+  EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Kim Park"}));
+
+  ASSERT_TRUE(e.SetCurrentFolder(book));
+  add(book, "Mo", "403");
+  EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Kim Park", "Mo"}));
+
+  // An address book the server gains later arrives empty and fills afterwards.
+  ol::Folder* later = source->Folders().Add("Suppliers", ol::olContactItem);
+  add(later, "Ned", "404");
+  EXPECT_EQ(clickMake(make).names, (std::vector<std::string>{"Kim Park", "Mo", "Ned"}));
+}
+
 TEST_F(SessionTest, AContactFolderMovedToDeletedItemsAsksToReload) {
   ol::Folder* friends = contacts_->Folders().Add("Friends", ol::olContactItem);
   auto item = friends->Items().Add(ol::olContactItem);
