@@ -26,15 +26,16 @@ class XvfbEnvironment final : public ::testing::Environment {
     if (::pipe2(fds, O_CLOEXEC) != 0) return;
     pid_t pid = ::fork();
     if (pid == 0) {
-      // -displayfd writes the display number it chose there.
+      // -displayfd writes the display number it chose there. A fixed resolution keeps twips
+      // and font metrics the same on every machine.
       if (fds[1] == 3)
         ::fcntl(3, F_SETFD, 0);
       else
         ::dup2(fds[1], 3);
       int null = ::open("/dev/null", O_WRONLY);
       if (null >= 0) ::dup2(null, STDERR_FILENO);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
+      ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-dpi", "96",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(fds[1]);

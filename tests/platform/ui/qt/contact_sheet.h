@@ -1,0 +1,16 @@
+#pragma once
+// Pictures of windows for a reviewer: one PNG per window in a folder, and beside them one
+// contact sheet with all of them at a glance.
+#include <string>
+
+class QWidget;
+
+namespace platform::ui::qt::testing {
+
+// Saves `window` as <folder>/<name>.png, then draws <folder>/contact-sheet.png anew from every
+// picture in the folder, headed `heading`. Test processes running side by side take turns, so
+// none loses another's picture. False when a file could not be written.
+bool keepPicture(const QWidget& window, const std::string& folder, const std::string& name,
+                 const std::string& heading);
+
+}  // namespace platform::ui::qt::testing
