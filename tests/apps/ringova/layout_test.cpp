@@ -84,6 +84,12 @@ class WindowLayoutTest : public ArrivingTest, public ::testing::WithParamInterfa
     ArrivingTest::SetUp();
     SetUserLanguage(GetParam().language.language);
     renderer_ = std::make_unique<QtRenderer>(toolkit_);
+    // The contact sheets, once this process has drawn its windows.
+    static const bool sheetsAtTheEnd = [] {
+      qtt::beforeGuiEnds([] { EXPECT_TRUE(qtt::drawContactSheets()); });
+      return true;
+    }();
+    (void)sheetsAtTheEnd;
   }
   void TearDown() override {
     if (!qtt::guiAvailable()) return;

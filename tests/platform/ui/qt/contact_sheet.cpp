@@ -10,6 +10,7 @@
 #include <QtGui/QPainter>
 #include <QtWidgets/QWidget>
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace platform::ui::qt::testing {
@@ -88,16 +89,33 @@ bool drawSheet(const QDir& dir, const QString& heading) {
   return out.open(QIODevice::WriteOnly) && sheet.save(&out, "PNG") && out.commit();
 }
 
+// Folders written into, with their sheets' headings.
+std::map<std::string, std::string>& touched() {
+  static std::map<std::string, std::string> folders;
+  return folders;
+}
+
 }  // namespace
 
 bool keepPicture(const QWidget& window, const std::string& folder, const std::string& name,
                  const std::string& heading) {
   QDir dir(QString::fromStdString(folder));
   if (!dir.mkpath(QStringLiteral("."))) return false;
-  FolderLock lock(folder);
+  touched()[folder] = heading;
   QImage picture = const_cast<QWidget&>(window).grab().toImage();
-  if (!picture.save(dir.filePath(QString::fromStdString(name) + ".png"), "PNG")) return false;
-  return drawSheet(dir, QString::fromStdString(heading));
+  // Whole or not at all: a sheet drawn meanwhile by another process reads no half picture.
+  QSaveFile out(dir.filePath(QString::fromStdString(name) + ".png"));
+  return out.open(QIODevice::WriteOnly) && picture.save(&out, "PNG") && out.commit();
+}
+
+bool drawContactSheets() {
+  bool ok = true;
+  for (const auto& [folder, heading] : touched()) {
+    FolderLock lock(folder);
+    ok = drawSheet(QDir(QString::fromStdString(folder)), QString::fromStdString(heading)) && ok;
+  }
+  touched().clear();
+  return ok;
 }
 
 }  // namespace platform::ui::qt::testing

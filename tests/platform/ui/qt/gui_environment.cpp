@@ -9,6 +9,7 @@
 #include <QtWidgets/QApplication>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 // Qt, fontconfig and the X libraries keep caches for the life of the process.
 extern "C" const char* __lsan_default_suppressions() {
@@ -61,12 +62,19 @@ class XvfbEnvironment final : public ::testing::Environment {
   }
 
   void TearDown() override {
+    for (auto& last : lastSteps()) last();
+    lastSteps().clear();
     available() = false;
     app_.reset();
     if (pid_ > 0) {
       ::kill(pid_, SIGTERM);
       ::waitpid(pid_, nullptr, 0);
     }
+  }
+
+  static std::vector<std::function<void()>>& lastSteps() {
+    static std::vector<std::function<void()>> steps;
+    return steps;
   }
 
   static bool& available() {
@@ -85,6 +93,10 @@ class XvfbEnvironment final : public ::testing::Environment {
 
 bool guiAvailable() {
   return XvfbEnvironment::available();
+}
+
+void beforeGuiEnds(std::function<void()> last) {
+  XvfbEnvironment::lastSteps().push_back(std::move(last));
 }
 
 std::string screenshotFolder() {
