@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +28,8 @@ class XvfbEnvironment final : public ::testing::Environment {
     if (::pipe2(fds, O_CLOEXEC) != 0) return;
     pid_t pid = ::fork();
     if (pid == 0) {
+      // A test killed on its time-out takes its display with it.
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       // -displayfd writes the display number it chose there. A fixed resolution keeps twips
       // and font metrics the same on every machine.
       if (fds[1] == 3)
