@@ -21,9 +21,18 @@ struct ColumnSpec {
   int heading;
   int width;  // twips
 };
+// "Discarded Symbols" is the longest heading in most languages.
 constexpr ColumnSpec kColumns[kDialRuleFields] = {
-    {"Pattern", 155, 2000}, {"Discarded Symbols", 156, 1500}, {"Prefix", 157, 1500},
+    {"Pattern", 155, 2000}, {"Discarded Symbols", 156, 1800}, {"Prefix", 157, 1500},
     {"Suffix", 158, 1500},  {"Description", 159, 2500},
+};
+
+constexpr platform::ui::Placement kLayout[] = {
+    {"lstDialing", 120, 120, 9540, 2640},     {"btnAdd", 120, 2880, 1100, 375},
+    {"btnEdit", 1320, 2880, 1100, 375},       {"btnDelete", 2520, 2880, 1100, 375},
+    {"btnUp", 3720, 2880, 1100, 375},         {"btnDown", 4920, 2880, 1100, 375},
+    {"frFields", 120, 3360, 9540, 2040},      {"btnSave", 7020, 1440, 1100, 375},
+    {"btnEditCancel", 8220, 1440, 1100, 375}, {"btnCancel", 8460, 5640, 1200, 375},
 };
 
 std::string Trim(std::string_view text) {
@@ -90,25 +99,14 @@ DialingEditor::DialingEditor(Context context)
       btnEditCancel(add<CommandButton>("btnEditCancel", &frFields)),
       btnCancel(add<CommandButton>("btnCancel")),
       context_(std::move(context)) {
-  move(0, 0, 9600, 6300);
-  lstDialing.move(120, 120, 9240, 2640);
+  move(0, 0, 9900, 6300);
+  place(kLayout);
   lstDialing.setFullRowSelect(true);
-  btnAdd.move(120, 2880, 1100, 375);
-  btnEdit.move(1320, 2880, 1100, 375);
-  btnDelete.move(2520, 2880, 1100, 375);
-  btnUp.move(3720, 2880, 600, 375);
-  btnUp.setCaption("Up");
-  btnDown.move(4420, 2880, 600, 375);
-  btnDown.setCaption("Down");
-  frFields.move(120, 3360, 9240, 2040);
   for (int i = 0; i < kDialRuleFields; ++i) {
-    txtField[i]->move(120 + i * 1800, 600, 1700, 315);
+    txtField[i]->move(120 + i * 1860, 600, 1740, 315);
     txtField[i]->setTabIndex(i);
     txtField[i]->onChange = [this, i] { OnFieldChange(i); };
   }
-  btnSave.move(6720, 1440, 1100, 375);
-  btnEditCancel.move(7920, 1440, 1100, 375);
-  btnCancel.move(8160, 5640, 1200, 375);
   btnCancel.setCancel(true);
 
   onLoad = [this] { OnLoad(); };
@@ -135,6 +133,8 @@ void DialingEditor::OnLoad() {
   btnCancel.setCaption(LoadResString(117));
   btnDelete.setCaption(LoadResString(164));
   btnEdit.setCaption(LoadResString(163));
+  btnUp.setCaption(LoadResString(166));
+  btnDown.setCaption(LoadResString(167));
   btnEditCancel.setCaption(LoadResString(146));
   btnSave.setCaption(LoadResString(165));
   select_row_text_ = LoadResString(176);

@@ -29,27 +29,29 @@ constexpr CaptionEntry kCaptions[] = {
     {"lblSec1", 112},    {"chReconnect", 113}, {"lblTry", 114},       {"lblSec2", 112},
     {"chTapi", 147},     {"chUpdate", 178},    {"chNotify", 188},     {"Label2", 182},
     {"lblDialing", 107}, {"Label1", 160},      {"btnDialRules", 161}, {"btnLogFile", 154},
-    {"btnApply", 145},
+    {"btnApply", 145},   {"optLoadAll", 189},  {"optLoadSel", 190},
 };
 
+// Wide enough for the longest captions of every language at the drawn font: a left column of
+// check boxes and a right one of check boxes or a label with its box.
 constexpr Placement kLayout[] = {
-    {"lblConnect", 120, 120, 2400, 255},   {"lblAddress", 240, 480, 1200, 255},
-    {"txtServAddr", 1560, 450, 2400, 315}, {"lblPort", 4080, 480, 600, 255},
-    {"txtServPort", 4740, 450, 900, 315},  {"lblUser", 240, 900, 1200, 255},
-    {"txtUserName", 1560, 870, 1500, 315}, {"lblPswd", 3180, 900, 900, 255},
-    {"txtPswd", 4140, 870, 1500, 315},     {"chSecure", 240, 1290, 2700, 255},
-    {"chNotify", 3060, 1290, 2700, 255},   {"chArrived", 240, 1650, 2700, 255},
-    {"lblTimeout", 3060, 1650, 900, 255},  {"timeout", 3960, 1620, 600, 315},
-    {"lblSec1", 4620, 1650, 480, 255},     {"chReconnect", 240, 2010, 2700, 255},
-    {"lblTry", 3060, 2010, 900, 255},      {"reconnectTimeout", 3960, 1980, 600, 315},
-    {"lblSec2", 4620, 2010, 480, 255},     {"chTapi", 240, 2370, 2700, 255},
-    {"chUpdate", 3060, 2370, 2700, 255},   {"Label2", 240, 2760, 1500, 255},
-    {"cboCountry", 1800, 2730, 3840, 315}, {"optLoadAll", 240, 3150, 2700, 255},
-    {"optLoadSel", 3060, 3150, 2700, 255}, {"lblDialing", 120, 3570, 2400, 255},
-    {"Label1", 240, 3930, 2400, 255},      {"btnDialRules", 2760, 3870, 1800, 375},
-    {"btnLogFile", 240, 4380, 1800, 375},  {"lblMessage", 120, 4860, 5520, 495},
-    {"cmdConnect", 240, 5460, 1500, 375},  {"btnApply", 2280, 5460, 1500, 375},
-    {"btnCancel", 4140, 5460, 1500, 375},
+    {"lblConnect", 120, 120, 2400, 255},   {"lblAddress", 240, 480, 2100, 255},
+    {"txtServAddr", 2400, 450, 2400, 315}, {"lblPort", 4920, 480, 900, 255},
+    {"txtServPort", 5880, 450, 1080, 315}, {"lblUser", 240, 900, 2100, 255},
+    {"txtUserName", 2400, 870, 1260, 315}, {"lblPswd", 3780, 900, 1260, 255},
+    {"txtPswd", 5100, 870, 1860, 315},     {"chSecure", 240, 1290, 3420, 255},
+    {"chNotify", 3780, 1290, 3180, 255},   {"chArrived", 240, 1650, 3420, 255},
+    {"lblTimeout", 3780, 1650, 1800, 255}, {"timeout", 5640, 1620, 600, 315},
+    {"lblSec1", 6300, 1650, 660, 255},     {"chReconnect", 240, 2010, 3420, 255},
+    {"lblTry", 3780, 2010, 1800, 255},     {"reconnectTimeout", 5640, 1980, 600, 315},
+    {"lblSec2", 6300, 2010, 660, 255},     {"chTapi", 240, 2370, 3420, 255},
+    {"chUpdate", 3780, 2370, 3180, 255},   {"Label2", 240, 2760, 2160, 255},
+    {"cboCountry", 2520, 2730, 4440, 315}, {"optLoadAll", 240, 3150, 3420, 255},
+    {"optLoadSel", 3780, 3150, 3180, 255}, {"lblDialing", 120, 3570, 2400, 255},
+    {"Label1", 240, 3930, 3420, 255},      {"btnDialRules", 3780, 3870, 2700, 375},
+    {"btnLogFile", 240, 4380, 2700, 375},  {"lblMessage", 120, 4860, 6840, 495},
+    {"cmdConnect", 240, 5460, 1500, 375},  {"btnApply", 2850, 5460, 1500, 375},
+    {"btnCancel", 5460, 5460, 1500, 375},
 };
 
 }  // namespace
@@ -109,7 +111,7 @@ fMain::~fMain() {
 }
 
 void fMain::Layout() {
-  move(0, 0, 5880, 6300);
+  move(0, 0, 7200, 6300);
   place(kLayout);
 }
 
@@ -152,10 +154,6 @@ void fMain::OnLoad() {
   for (const CaptionEntry& e : kCaptions) {
     if (Control* c = find(e.control)) c->setCaption(Res(e.id));
   }
-  // The string table has no texts for the loading mode; a bare pair of options tells a person
-  // nothing.
-  optLoadAll.setCaption("Load all contacts");
-  optLoadSel.setCaption("Load selected folders");
   text_activate_ = Res(115);
   text_deactivate_ = Res(116);
   text_mandatory_ = Res(136);

@@ -37,8 +37,8 @@ constexpr int kWindowText = 122;
 // A frame's controls are placed in the frame, as the frame draws them.
 constexpr ui::Placement kLayout[] = {
     {"frmFrom", 120, 60, 4800, 1095},         {"lblCaller", 240, 330, 1080, 255},
-    {"txtCaller", 1380, 300, 3420, 315},      {"lblContact", 240, 720, 1080, 255},
-    {"txtContactFrom", 1380, 690, 3420, 315}, {"frmForward", 120, 1215, 4800, 1095},
+    {"txtCaller", 1380, 300, 3300, 315},      {"lblContact", 240, 720, 1080, 255},
+    {"txtContactFrom", 1380, 690, 3300, 315}, {"frmForward", 120, 1215, 4800, 1095},
     {"lblName", 240, 330, 1080, 255},         {"cboFwd", 1380, 300, 3300, 315},
     {"lstContacts", 1380, 615, 3300, 1200},   {"lblPhone", 240, 720, 1080, 255},
     {"cboPhones", 1380, 690, 3300, 315},      {"cmdForward", 120, 2430, 1500, 375},

@@ -1,5 +1,5 @@
 #pragma once
-// The add-in's user texts, looked up by id (101 to 188) in the table of the
+// The add-in's user texts, looked up by id (101 to 190) in the table of the
 // user's language. Every language has the same ids; a text missing from a
 // translation, or a language without a table, falls back to English. An id
 // outside the table gives the empty text.
@@ -12,7 +12,7 @@ namespace ringova {
 enum class Language { German, English, French, Italian, Russian, Portuguese, Spanish };
 
 inline constexpr int kFirstStringId = 101;
-inline constexpr int kLastStringId = 188;
+inline constexpr int kLastStringId = 190;
 
 // The language of a Windows-style language identifier (primary language in the
 // low 10 bits); English for a language without a table.

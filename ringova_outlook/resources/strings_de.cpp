@@ -93,6 +93,8 @@ constexpr Entry kTable[] = {
     {186, "Möchten Sie alle Kontakte laden?"},
     {187, "Sichere Verbindung:"},
     {188, "Desktop-Benachrichtigungen"},
+    {189, "Alle Kontakte laden"},
+    {190, "Ausgewählte Ordner laden"},
 };
 
 }  // namespace

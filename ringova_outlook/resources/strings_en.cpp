@@ -93,6 +93,8 @@ constexpr Entry kTable[] = {
     {186, "Do you want to load all contacts?"},
     {187, "Secure connection:"},
     {188, "Desktop notifications"},
+    {189, "Load all contacts"},
+    {190, "Load selected folders"},
 };
 
 }  // namespace

@@ -93,6 +93,8 @@ constexpr Entry kTable[] = {
     {186, "¿Desea cargar todos los contactos?"},
     {187, "Conexión segura:"},
     {188, "Notificaciones de escritorio"},
+    {189, "Cargar todos los contactos"},
+    {190, "Cargar carpetas seleccionadas"},
 };
 
 }  // namespace

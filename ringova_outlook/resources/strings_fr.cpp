@@ -93,6 +93,8 @@ constexpr Entry kTable[] = {
     {186, "Voulez-vous charger tous les contacts ?"},
     {187, "Connexion sécurisée :"},
     {188, "Notifications du bureau"},
+    {189, "Charger tous les contacts"},
+    {190, "Charger les dossiers choisis"},
 };
 
 }  // namespace

@@ -93,6 +93,8 @@ constexpr Entry kTable[] = {
     {186, "Caricare tutti i contatti?"},
     {187, "Connessione sicura:"},
     {188, "Notifiche sul desktop"},
+    {189, "Carica tutti i contatti"},
+    {190, "Carica le cartelle scelte"},
 };
 
 }  // namespace

@@ -93,6 +93,8 @@ constexpr Entry kTable[] = {
     {186, "Deseja carregar todos os contatos?"},
     {187, "Conexão segura:"},
     {188, "Notificações na área de trabalho"},
+    {189, "Carregar todos os contatos"},
+    {190, "Carregar pastas selecionadas"},
 };
 
 }  // namespace

@@ -10,6 +10,18 @@ namespace ringova {
 
 using platform::ui::CommandButton;
 
+namespace {
+
+// The buttons beside the folder take the longest caption of every language.
+constexpr platform::ui::Placement kLayout[] = {
+    {"lblKeep", 120, 120, 4200, 255},     {"txtLogFile", 120, 420, 4680, 315},
+    {"btnBrowse", 4920, 390, 1800, 375},  {"btnRestore", 4920, 870, 1800, 375},
+    {"btnSend", 120, 1470, 1335, 375},    {"btnApply", 3930, 1470, 1335, 375},
+    {"btnCancel", 5385, 1470, 1335, 375},
+};
+
+}  // namespace
+
 LogOptionsWindow::LogOptionsWindow(platform::ui::Toolkit& toolkit, platform::shell::Shell& shell,
                                    LogFile& log)
     : Form(toolkit, "fLogFile"),
@@ -22,14 +34,8 @@ LogOptionsWindow::LogOptionsWindow(platform::ui::Toolkit& toolkit, platform::she
       btn_send_(add<CommandButton>("btnSend")),
       btn_apply_(add<CommandButton>("btnApply")),
       btn_cancel_(add<CommandButton>("btnCancel")) {
-  move(0, 0, 6300, 2400);
-  lbl_keep_.move(120, 120, 4200, 255);
-  txt_log_file_.move(120, 420, 4575, 315);
-  btn_browse_.move(4815, 390, 1335, 375);
-  btn_restore_.move(4815, 870, 1335, 375);
-  btn_send_.move(120, 1470, 1335, 375);
-  btn_apply_.move(3360, 1470, 1335, 375);
-  btn_cancel_.move(4815, 1470, 1335, 375);
+  move(0, 0, 6960, 2400);
+  place(kLayout);
   btn_cancel_.setCancel(true);
 
   onLoad = [this] { Opened(); };

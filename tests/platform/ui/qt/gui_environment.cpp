@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <QtWidgets/QApplication>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 // Qt, fontconfig and the X libraries keep caches for the life of the process.
 extern "C" const char* __lsan_default_suppressions() {
@@ -26,15 +28,18 @@ class XvfbEnvironment final : public ::testing::Environment {
     if (::pipe2(fds, O_CLOEXEC) != 0) return;
     pid_t pid = ::fork();
     if (pid == 0) {
-      // -displayfd writes the display number it chose there.
+      // A test killed on its time-out takes its display with it.
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+      // -displayfd writes the display number it chose there. A fixed resolution keeps twips
+      // and font metrics the same on every machine.
       if (fds[1] == 3)
         ::fcntl(3, F_SETFD, 0);
       else
         ::dup2(fds[1], 3);
       int null = ::open("/dev/null", O_WRONLY);
       if (null >= 0) ::dup2(null, STDERR_FILENO);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
+      ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-dpi", "96",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(fds[1]);
@@ -60,12 +65,19 @@ class XvfbEnvironment final : public ::testing::Environment {
   }
 
   void TearDown() override {
+    for (auto& last : lastSteps()) last();
+    lastSteps().clear();
     available() = false;
     app_.reset();
     if (pid_ > 0) {
       ::kill(pid_, SIGTERM);
       ::waitpid(pid_, nullptr, 0);
     }
+  }
+
+  static std::vector<std::function<void()>>& lastSteps() {
+    static std::vector<std::function<void()>> steps;
+    return steps;
   }
 
   static bool& available() {
@@ -84,6 +96,10 @@ class XvfbEnvironment final : public ::testing::Environment {
 
 bool guiAvailable() {
   return XvfbEnvironment::available();
+}
+
+void beforeGuiEnds(std::function<void()> last) {
+  XvfbEnvironment::lastSteps().push_back(std::move(last));
 }
 
 std::string screenshotFolder() {

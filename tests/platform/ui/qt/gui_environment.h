@@ -4,17 +4,21 @@
 // when no X server could be started.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace platform::ui::qt::testing {
 
 // True once the display and the application are up.
 bool guiAvailable();
+// Runs `last` after the last test, while the display and the application are still up.
+void beforeGuiEnds(std::function<void()> last);
 // "<build>/screenshots", the folder where tests keep one picture of each window.
 std::string screenshotFolder();
 
-#define REQUIRE_GUI()                                                                          \
-  if (!::platform::ui::qt::testing::guiAvailable()) GTEST_SKIP() << "no X server for the GUI " \
-                                                                    "tests"
+#define REQUIRE_GUI()                               \
+  if (!::platform::ui::qt::testing::guiAvailable()) \
+  GTEST_SKIP() << "no X server for the GUI "        \
+                  "tests"
 
 }  // namespace platform::ui::qt::testing
