@@ -52,15 +52,6 @@ HandOff HandSyncToRunningInstance(const std::string& source, std::string& why) {
 }
 
 HandOff HandToRunningInstance(const std::string& address, std::string& why) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) {
-    why = "no session bus: " + bus.lastError().message().toStdString();
-    return HandOff::Failed;
-  }
-  // Asking the name's owner first keeps the bus from starting an instance for us.
-  if (!bus.interface()->isServiceRegistered(QString::fromLatin1(kBusName)).value()) {
-    return HandOff::NoneRunning;
-  }
   QDBusMessage call;
   if (address.empty()) {
     call = QDBusMessage::createMethodCall(kBusName, kBusPath, kInterface, "Activate");
@@ -69,11 +60,7 @@ HandOff HandToRunningInstance(const std::string& address, std::string& why) {
     call = QDBusMessage::createMethodCall(kBusName, kBusPath, kInterface, "Open");
     call << QStringList{QString::fromStdString(address)} << QVariantMap();
   }
-  call.setAutoStartService(false);
-  const QDBusMessage reply = bus.call(call, QDBus::Block, kHandOffTimeoutMs);
-  if (reply.type() == QDBusMessage::ReplyMessage) return HandOff::Delivered;
-  why = "the running ringova did not take it: " + reply.errorMessage().toStdString();
-  return HandOff::Failed;
+  return Deliver(std::move(call), why);
 }
 
 class BusApplication::Object final : public QObject {
