@@ -6,6 +6,8 @@
 #include <openssl/x509.h>
 
 #include <cstring>
+#include <initializer_list>
+#include <memory>
 
 #include "telvane/net/tls_policy.h"
 
@@ -226,35 +228,35 @@ DavAnswer DavClient::Send(const DavRequest& request) {
   return answer;
 }
 
-std::string ResolveUrl(const std::string& base, const std::string& reference) {
-  CURLU* url = curl_url();
-  if (!url) return reference;
-  std::string out = reference;
-  if (curl_url_set(url, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK &&
-      curl_url_set(url, CURLUPART_URL, reference.c_str(), 0) == CURLUE_OK) {
-    char* text = nullptr;
-    if (curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK && text) {
-      out = text;
-      curl_free(text);
-    }
+namespace {
+
+struct UrlCloser {
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// One part of `url` read after `steps` were set in order; `fallback` when any of them fails.
+std::string UrlPart(std::initializer_list<const std::string*> steps, CURLUPart part,
+                    const std::string& fallback) {
+  std::unique_ptr<CURLU, UrlCloser> url(curl_url());
+  if (!url) return fallback;
+  for (const std::string* step : steps) {
+    if (curl_url_set(url.get(), CURLUPART_URL, step->c_str(), 0) != CURLUE_OK) return fallback;
   }
-  curl_url_cleanup(url);
+  char* text = nullptr;
+  if (curl_url_get(url.get(), part, &text, 0) != CURLUE_OK || !text) return fallback;
+  std::string out = text;
+  curl_free(text);
   return out;
 }
 
+}  // namespace
+
+std::string ResolveUrl(const std::string& base, const std::string& reference) {
+  return UrlPart({&base, &reference}, CURLUPART_URL, reference);
+}
+
 std::string UrlPath(const std::string& url) {
-  CURLU* parsed = curl_url();
-  if (!parsed) return url;
-  std::string out = url;
-  if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
-    char* text = nullptr;
-    if (curl_url_get(parsed, CURLUPART_PATH, &text, 0) == CURLUE_OK && text) {
-      out = text;
-      curl_free(text);
-    }
-  }
-  curl_url_cleanup(parsed);
-  return out;
+  return UrlPart({&url}, CURLUPART_PATH, url);
 }
 
 }  // namespace platform::outlook::sources
