@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -64,9 +65,23 @@ class SimFixture : public ::testing::Test {
     options.promptLength = 100ms;
     options.busy = {"202"};
     options.trace = trace_.sink();
+    options.traceFile = traceFileForThisTest();
     adjustOptions(options);
     sim_ = std::make_unique<tools::PbxSimulator>(std::move(options));
     ASSERT_TRUE(sim_->start()) << sim_->error();
+  }
+
+  // With TELVANE_WIRE_TRACE_DIR set, each test keeps its wire traffic in a file of its own there,
+  // so the traffic of two builds can be compared (tests/scripts/normalise_trace.py).
+  static std::string traceFileForThisTest() {
+    const char* dir = std::getenv("TELVANE_WIRE_TRACE_DIR");
+    if (dir == nullptr || *dir == '\0') return {};
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    return (std::filesystem::path(dir) / (name + ".jsonl")).string();
   }
 
   void createControl() {
