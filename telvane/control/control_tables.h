@@ -1,13 +1,13 @@
 #pragma once
-// The control's two interface tables: the 31 methods of _DTelvane and the 16 events of
-// _DTelvaneEvents, each row with its dispatch identifier, name, parameters (written as the type
-// library declares them) and the code that binds it to the C++ class. Everything that names a
-// member or a parameter (invoke, advise, the shell's parser and output) looks it up here.
+// The control's two interface tables as the dispatch interface uses them: each row of the
+// interface (include/telvane/control_interface.h) bound to the C++ member it calls, with its
+// argument conversion. The binding is checked when it compiles: a member whose parameters do
+// not match its row's types does not build.
 #include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
+#include "include/telvane/control_interface.h"
 #include "platform/com/automation.h"
 
 namespace telvane {
@@ -18,41 +18,21 @@ class TelvaneEvents;
 using Args = std::vector<platform::Variant>;
 
 struct MethodEntry {
-  platform::DispId id;
-  std::string_view name;
-  std::string_view params;
-  platform::VarType result;
+  const interface::Method* row;
   // Calls the method; `args` already have the parameter types.
   platform::Variant (*call)(CTelvaneCtrl& control, Args& args);
 };
 
 struct EventEntry {
-  platform::DispId id;
-  std::string_view name;
-  std::string_view params;
+  const interface::Event* row;
   // Calls the sink's handler with `args` (of the parameter types).
   void (*toSink)(TelvaneEvents& sink, const Args& args);
 };
 
 // Dispatch identifiers of the events, for raising them.
-enum EventId : platform::DispId {
-  kEventCallStateChanged = 1,
-  kEventMessagePlayed = 2,
-  kEventDtmfDigitReceived = 3,
-  kEventRequestFailed = 4,
-  kEventDisconnected = 5,
-  kEventCallArrived = 6,
-  kEventCallOriginated = 7,
-  kEventMailArrived = 8,
-  kEventSubscriptionConfirmed = 9,
-  kEventDTMFInjected = 10,
-  kEventExtensionGet = 11,
-  kEventCDRArrived = 12,
-  kEventDialogArrived = 13,
-  kEventPresenceArrived = 14,
-  kEventExtListArrived = 15,
-  kEventErrorOccured = 16,
-};
+#define TELVANE_EVENT_ID_CONSTANT(dispId, number, Name) kEvent##Name = dispId,
+enum EventId : platform::DispId { TELVANE_CONTROL_EVENTS(TELVANE_EVENT_ID_CONSTANT) };
+#undef TELVANE_EVENT_ID_CONSTANT
 
 std::span<const MethodEntry> methodTable();
 std::span<const EventEntry> eventTable();
@@ -60,8 +40,10 @@ std::span<const EventEntry> eventTable();
 const MethodEntry* findMethodEntry(platform::DispId id);
 const EventEntry* findEventEntry(platform::DispId id);
 
-// The tables as member descriptions (parameter lists parsed once).
+// The tables as member descriptions.
 const std::vector<platform::MemberInfo>& methodInfos();
 const std::vector<platform::MemberInfo>& eventInfos();
+
+platform::VarType variantType(interface::Kind kind);
 
 }  // namespace telvane

@@ -37,151 +37,177 @@ void CTelvaneCtrl::setDispatcher(platform::OwnerDispatcher* dispatcher) {
 
 bool CTelvaneCtrl::Connect(const std::string& serverAddress, int16_t serverPort, int32_t timeout,
                            const std::string& username, const std::string& password) {
-  NotificationRelay::SyncScope sync(relay_);
-  return session_->Connect(serverAddress, portBits(serverPort), timeout, username, password);
+  return within<interface::MethodId::Connect>([&] {
+    return session_->Connect(serverAddress, portBits(serverPort), timeout, username, password);
+  });
 }
 
 bool CTelvaneCtrl::Disconnect() {
-  NotificationRelay::SyncScope sync(relay_);
-  return session_->Disconnect();
+  return within<interface::MethodId::Disconnect>([&] { return session_->Disconnect(); });
 }
 
 std::string CTelvaneCtrl::CreateCall(const std::string& from, const std::string& to,
                                      const std::string& displayName) {
-  return formatId(session_->CreateCall(from, to, displayName, ""));
+  return within<interface::MethodId::CreateCall>(
+      [&] { return formatId(session_->CreateCall(from, to, displayName, "")); });
 }
 
 bool CTelvaneCtrl::CloseCall(const std::string& callID) {
-  return session_->CloseCall(parseId(callID));
+  return within<interface::MethodId::CloseCall>(
+      [&] { return session_->CloseCall(parseId(callID)); });
 }
 
 bool CTelvaneCtrl::TransferCall(const std::string& callID, const std::string& to) {
-  return session_->TransferCall(parseId(callID), to);
+  return within<interface::MethodId::TransferCall>(
+      [&] { return session_->TransferCall(parseId(callID), to); });
 }
 
 bool CTelvaneCtrl::JoinCalls(const std::string& callID, const std::string& callIDtoJoin) {
-  return session_->JoinCalls(parseId(callID), parseId(callIDtoJoin));
+  return within<interface::MethodId::JoinCalls>(
+      [&] { return session_->JoinCalls(parseId(callID), parseId(callIDtoJoin)); });
 }
 
 bool CTelvaneCtrl::UnjoinCalls(const std::string& callID, const std::string& callIDtoUnjoin) {
-  return session_->UnjoinCalls(parseId(callID), parseId(callIDtoUnjoin));
+  return within<interface::MethodId::UnjoinCalls>(
+      [&] { return session_->UnjoinCalls(parseId(callID), parseId(callIDtoUnjoin)); });
 }
 
 bool CTelvaneCtrl::PlayMessage(const std::string& callID, const std::string& fileName,
                                int16_t playCount) {
-  return session_->PlayMessage(parseId(callID), fileName, playCount);
+  return within<interface::MethodId::PlayMessage>(
+      [&] { return session_->PlayMessage(parseId(callID), fileName, playCount); });
 }
 
 bool CTelvaneCtrl::EnableDtmfDetection(const std::string& callID, bool onoff) {
-  return session_->EnableDtmfDetection(parseId(callID), onoff);
+  return within<interface::MethodId::EnableDtmfDetection>(
+      [&] { return session_->EnableDtmfDetection(parseId(callID), onoff); });
 }
 
 bool CTelvaneCtrl::IncomingCallHandling(const std::string& extensionName, bool bEnable) {
-  return session_->IncomingCallHandling(extensionName, bEnable);
+  return within<interface::MethodId::IncomingCallHandling>(
+      [&] { return session_->IncomingCallHandling(extensionName, bEnable); });
 }
 
 bool CTelvaneCtrl::AcceptCall(const std::string& callID, const std::string& callerID,
                               const std::string& callerDispName, bool bRemControl) {
-  return session_->AcceptCall(parseId(callID), callerID, callerDispName, bRemControl);
+  return within<interface::MethodId::AcceptCall>(
+      [&] { return session_->AcceptCall(parseId(callID), callerID, callerDispName, bRemControl); });
 }
 
 bool CTelvaneCtrl::RejectCall(const std::string& callID) {
-  return session_->RejectCall(parseId(callID));
+  return within<interface::MethodId::RejectCall>(
+      [&] { return session_->RejectCall(parseId(callID)); });
 }
 
 bool CTelvaneCtrl::ForwardCall(const std::string& callID, const std::string& callee,
                                const std::string& callerID, const std::string& callerDispName) {
-  return session_->ForwardCall(parseId(callID), callee, callerID, callerDispName);
+  return within<interface::MethodId::ForwardCall>(
+      [&] { return session_->ForwardCall(parseId(callID), callee, callerID, callerDispName); });
 }
 
 std::string CTelvaneCtrl::SubscribeToVoiceMail(const std::string& extensionName) {
-  return formatId(session_->SubscribeToVoiceMail(extensionName));
+  return within<interface::MethodId::SubscribeToVoiceMail>(
+      [&] { return formatId(session_->SubscribeToVoiceMail(extensionName)); });
 }
 
 bool CTelvaneCtrl::Unsubscribe(const std::string& subscrID) {
-  return session_->Unsubscribe(parseId(subscrID));
+  return within<interface::MethodId::Unsubscribe>(
+      [&] { return session_->Unsubscribe(parseId(subscrID)); });
 }
 
 bool CTelvaneCtrl::InjectDTMF(const std::string& callID, const std::string& DTMFstring) {
-  return session_->InjectDTMF(parseId(callID), DTMFstring);
+  return within<interface::MethodId::InjectDTMF>(
+      [&] { return session_->InjectDTMF(parseId(callID), DTMFstring); });
 }
 
 bool CTelvaneCtrl::SConnect(const std::string& serverAddress, int16_t serverPort, int32_t timeout,
                             const std::string& username, const std::string& timestamp,
                             const std::string& auth) {
-  NotificationRelay::SyncScope sync(relay_);
-  return session_->SConnect(serverAddress, portBits(serverPort), timeout, username, timestamp,
-                            auth);
+  return within<interface::MethodId::SConnect>([&] {
+    return session_->SConnect(serverAddress, portBits(serverPort), timeout, username, timestamp,
+                              auth);
+  });
 }
 
 bool CTelvaneCtrl::GetExtension(const std::string& username) {
-  return session_->GetExtension(username);
+  return within<interface::MethodId::GetExtension>(
+      [&] { return session_->GetExtension(username); });
 }
 
 std::string CTelvaneCtrl::SubscribeToCDR() {
-  return formatId(session_->SubscribeToCDR());
+  return within<interface::MethodId::SubscribeToCDR>(
+      [&] { return formatId(session_->SubscribeToCDR()); });
 }
 
 bool CTelvaneCtrl::SetConnectionMode(bool secure) {
-  return session_->SetConnectionMode(secure);
+  return within<interface::MethodId::SetConnectionMode>(
+      [&] { return session_->SetConnectionMode(secure); });
 }
 
 bool CTelvaneCtrl::GetWAVFiles(const std::string& extensionName, std::string& listWAV) {
-  NotificationRelay::SyncScope sync(relay_);
-  std::string list;
-  bool ok = session_->GetWAVFiles(extensionName, list);
-  listWAV = ok ? list : std::string();
-  return ok;
+  return within<interface::MethodId::GetWAVFiles>([&] {
+    std::string list;
+    bool ok = session_->GetWAVFiles(extensionName, list);
+    listWAV = ok ? list : std::string();
+    return ok;
+  });
 }
 
 bool CTelvaneCtrl::TransferFile(const std::string& extensionName, const std::string& fileName) {
-  NotificationRelay::SyncScope sync(relay_);
-  return session_->TransferFile(extensionName, fileName);
+  return within<interface::MethodId::TransferFile>(
+      [&] { return session_->TransferFile(extensionName, fileName); });
 }
 
 bool CTelvaneCtrl::DeleteFile(const std::string& extensionName, const std::string& fileName) {
-  NotificationRelay::SyncScope sync(relay_);
-  return session_->DeleteFile(extensionName, fileName);
+  return within<interface::MethodId::DeleteFile>(
+      [&] { return session_->DeleteFile(extensionName, fileName); });
 }
 
 std::string CTelvaneCtrl::SubscribeToCR() {
-  return formatId(session_->SubscribeToCR());
+  return within<interface::MethodId::SubscribeToCR>(
+      [&] { return formatId(session_->SubscribeToCR()); });
 }
 
 bool CTelvaneCtrl::ResponseToCRCall(const std::string& callID, bool bIsAccept) {
-  return session_->ResponseToCRCall(parseId(callID), bIsAccept);
+  return within<interface::MethodId::ResponseToCRCall>(
+      [&] { return session_->ResponseToCRCall(parseId(callID), bIsAccept); });
 }
 
 std::string CTelvaneCtrl::SubscribeToDialog(const std::string& extensionName) {
-  return formatId(session_->SubscribeToDialog(extensionName));
+  return within<interface::MethodId::SubscribeToDialog>(
+      [&] { return formatId(session_->SubscribeToDialog(extensionName)); });
 }
 
 std::string CTelvaneCtrl::SubscribeToPresence(const std::string& extensionName) {
-  return formatId(session_->SubscribeToPresence(extensionName));
+  return within<interface::MethodId::SubscribeToPresence>(
+      [&] { return formatId(session_->SubscribeToPresence(extensionName)); });
 }
 
 bool CTelvaneCtrl::GetSystemInfo(std::string& uniqueID, std::string& softVersion) {
-  NotificationRelay::SyncScope sync(relay_);
-  std::string id, version;
-  if (!session_->GetSystemInfo(id, version)) return false;
-  uniqueID = std::move(id);
-  softVersion = std::move(version);
-  return true;
+  return within<interface::MethodId::GetSystemInfo>([&] {
+    std::string id, version;
+    if (!session_->GetSystemInfo(id, version)) return false;
+    uniqueID = std::move(id);
+    softVersion = std::move(version);
+    return true;
+  });
 }
 
 std::string CTelvaneCtrl::SubscribeToExtList() {
-  return formatId(session_->SubscribeToExtList());
+  return within<interface::MethodId::SubscribeToExtList>(
+      [&] { return formatId(session_->SubscribeToExtList()); });
 }
 
 bool CTelvaneCtrl::UpdateConfiguration(const std::string& fileName) {
-  NotificationRelay::SyncScope sync(relay_);
-  return session_->UpdateConfiguration(fileName);
+  return within<interface::MethodId::UpdateConfiguration>(
+      [&] { return session_->UpdateConfiguration(fileName); });
 }
 
 std::string CTelvaneCtrl::CreateCallCID(const std::string& from, const std::string& to,
                                         const std::string& displayName,
                                         const std::string& username) {
-  return formatId(session_->CreateCall(from, to, displayName, username));
+  return within<interface::MethodId::CreateCallCID>(
+      [&] { return formatId(session_->CreateCall(from, to, displayName, username)); });
 }
 
 // ---- dispatch interface

@@ -7,11 +7,10 @@
 // raised on that thread too, by the dispatcher the host gives it (setDispatcher) and pumps; a
 // control without a dispatcher raises no events, and its methods still work. Each notification
 // from the receive thread waits until its handlers have run, except while the host's thread is
-// inside one of the synchronous methods (Connect, SConnect, Disconnect, GetSystemInfo,
-// GetWAVFiles, DeleteFile, TransferFile, UpdateConfiguration): then it is queued, so the
-// answer the method waits for is still read, and the queue is raised in order as soon as the
-// method has returned (the next time the host pumps). No event is raised while a synchronous
-// method runs.
+// inside one of the synchronous methods (those the interface marks so, control_interface.h):
+// then it is queued, so the answer the method waits for is still read, and the queue is raised in
+// order as soon as the method has returned (the next time the host pumps). No event is raised while
+// a synchronous method runs.
 //
 // Conversions: IDs cross as decimal text; an ID argument is read with parseId (no character is
 // rejected, "" is 0) and "0" is the failure value of every ID result. A BOOL result is false
@@ -25,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "include/telvane/control_interface.h"
 #include "platform/com/automation.h"
 #include "platform/com/owner_dispatcher.h"
 #include "telvane/control/notification_relay.h"
@@ -129,6 +129,17 @@ class CTelvaneCtrl : public platform::AutomationObject {
    private:
     NotificationRelay& relay_;
   };
+
+  // Runs a method's body, inside a synchronous scope when the interface marks it synchronous.
+  template <interface::MethodId Id, class Body>
+  auto within(Body body) {
+    if constexpr (interface::method(Id).synchronous) {
+      NotificationRelay::SyncScope sync(relay_);
+      return body();
+    } else {
+      return body();
+    }
+  }
 
   // Owner thread.
   void raise(const Notification& notification);

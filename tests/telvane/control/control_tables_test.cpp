@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
+#include <iterator>
 #include <string>
 
 #include "telvane/control/telvane_events.h"
@@ -15,52 +14,27 @@ using platform::MemberInfo;
 using platform::ParamInfo;
 using platform::VarType;
 
-TEST(ControlTablesTest, MethodsAreNumberedOneToThirtyOneWithParsedParameters) {
-  const auto& infos = methodInfos();
-  ASSERT_EQ(infos.size(), 31u);
-  std::set<std::string> names;
-  for (size_t i = 0; i < infos.size(); ++i) {
-    EXPECT_EQ(infos[i].id, static_cast<int>(i + 1));
-    EXPECT_TRUE(names.insert(infos[i].name).second) << infos[i].name;
-    EXPECT_TRUE(infos[i].result == VarType::Bool || infos[i].result == VarType::Text);
-    // Every row's parameter list reads: as many parameters as commas plus one.
-    std::string_view list = methodTable()[i].params;
-    size_t expected = list.empty() ? 0 : std::count(list.begin(), list.end(), ',') + 1;
-    EXPECT_EQ(infos[i].params.size(), expected) << infos[i].name;
-  }
-  const MemberInfo* connect = platform::findMember(infos, "connect");
-  ASSERT_NE(connect, nullptr);
-  ASSERT_EQ(connect->params.size(), 5u);
-  EXPECT_EQ(connect->params[1].name, "serverPort");
-  EXPECT_EQ(connect->params[1].type, VarType::I2);
-  EXPECT_EQ(connect->params[2].type, VarType::I4);
-  const MemberInfo* wav = platform::findMember(infos, 21);
-  ASSERT_NE(wav, nullptr);
-  EXPECT_EQ(wav->name, "GetWAVFiles");
-  EXPECT_EQ(wav->params[1].type, VarType::TextRef);
-  EXPECT_EQ(platform::findMember(infos, "CREATECALLCID")->id, 31);
-  EXPECT_EQ(platform::findMember(infos, "GetSystemInfo")->params[0].name, "uniqueID");
-}
-
-TEST(ControlTablesTest, EventsAreNumberedOneToSixteen) {
-  const auto& infos = eventInfos();
-  ASSERT_EQ(infos.size(), 16u);
-  for (size_t i = 0; i < infos.size(); ++i) {
-    EXPECT_EQ(infos[i].id, static_cast<int>(i + 1));
-    std::string_view list = eventTable()[i].params;
-    size_t expected = list.empty() ? 0 : std::count(list.begin(), list.end(), ',') + 1;
-    EXPECT_EQ(infos[i].params.size(), expected) << infos[i].name;
-  }
-  EXPECT_EQ(platform::findMember(infos, 16)->name, "ErrorOccured");
-  EXPECT_EQ(platform::findMember(infos, "ErrorOccurred"), nullptr);
-  const MemberInfo* cdr = platform::findMember(infos, "cdrarrived");
-  ASSERT_NE(cdr, nullptr);
-  ASSERT_EQ(cdr->params.size(), 27u);
-  EXPECT_EQ(cdr->params[9].name, "clirCaller");
-  EXPECT_EQ(cdr->params[9].type, VarType::Bool);
-  EXPECT_EQ(cdr->params[26].name, "faxRxDuplicatePackets");
-  EXPECT_EQ(platform::findMember(infos, "DialogArrived")->params.size(), 12u);
-  EXPECT_TRUE(platform::findMember(infos, "Disconnected")->params.empty());
+// The dispatch interface's descriptions are the interface rows: same order, names and types,
+// and a name is found in any letter case but only as spelled.
+TEST(ControlTablesTest, DescriptionsFollowTheInterfaceRows) {
+  auto same = [](const std::vector<MemberInfo>& infos, const auto& rows) {
+    ASSERT_EQ(infos.size(), std::size(rows));
+    for (size_t i = 0; i < infos.size(); ++i) {
+      EXPECT_EQ(infos[i].id, rows[i].dispId);
+      EXPECT_EQ(infos[i].name, rows[i].name);
+      ASSERT_EQ(infos[i].params.size(), rows[i].params.size()) << infos[i].name;
+      for (size_t p = 0; p < infos[i].params.size(); ++p) {
+        EXPECT_EQ(infos[i].params[p].name, rows[i].params[p].name);
+        EXPECT_EQ(infos[i].params[p].type, variantType(rows[i].params[p].kind));
+      }
+    }
+  };
+  same(methodInfos(), interface::kMethods);
+  same(eventInfos(), interface::kEvents);
+  EXPECT_EQ(platform::findMember(methodInfos(), "CREATECALLCID")->id, 31);
+  EXPECT_EQ(platform::findMember(methodInfos(), "GetWAVFiles")->params[1].type, VarType::TextRef);
+  EXPECT_EQ(platform::findMember(methodInfos(), "Connect")->params[1].type, VarType::I2);
+  EXPECT_EQ(platform::findMember(eventInfos(), "ErrorOccurred"), nullptr);
 }
 
 // Each row's sink adapter reads its arguments with the row's own types: a sink fed with values
@@ -78,7 +52,7 @@ TEST(ControlTablesTest, SinkAdaptersTakeTheDeclaredTypes) {
     }
   } sink;
   for (const EventEntry& entry : eventTable()) {
-    const MemberInfo* info = platform::findMember(eventInfos(), entry.id);
+    const MemberInfo* info = platform::findMember(eventInfos(), entry.row->dispId);
     Args args;
     int n = 0;
     for (const ParamInfo& p : info->params) {
