@@ -29,11 +29,6 @@ struct EventEntry {
   void (*toSink)(TelvaneEvents& sink, const Args& args);
 };
 
-// Dispatch identifiers of the events, for raising them.
-#define TELVANE_EVENT_ID_CONSTANT(dispId, number, Name) kEvent##Name = dispId,
-enum EventId : platform::DispId { TELVANE_CONTROL_EVENTS(TELVANE_EVENT_ID_CONSTANT) };
-#undef TELVANE_EVENT_ID_CONSTANT
-
 std::span<const MethodEntry> methodTable();
 std::span<const EventEntry> eventTable();
 

@@ -2,8 +2,9 @@
 // What the session hands to its owner: one plain value type per kind of notification. Every
 // notification owns its texts and lists, so the owner may copy, queue and keep it.
 //
-// Each kind has a number (0x8000 to 0x800F, the owner's message number); `Notification` holds
-// the kinds in number order, so notificationNumber() is the variant index plus 0x8000. IDs travel
+// Each kind has a number (0x8000 to 0x800F, the owner's message number, as the control's
+// interface gives it); `Notification` holds the kinds in number order, so notificationNumber() is
+// the variant index plus 0x8000. IDs travel
 // as decimal `CallId` text, ready to become event arguments unchanged.
 
 #include <cstdint>
@@ -11,30 +12,19 @@
 #include <variant>
 #include <vector>
 
+#include "include/telvane/control_interface.h"
 #include "telvane/protocol/records.h"
 
 namespace telvane {
 
-inline constexpr std::uint32_t kNotificationBase = 0x8000;
+inline constexpr std::uint32_t kNotificationBase = interface::kFirstMessageNumber;
 
+// kCallArrived = 0x8000, ...: the message numbers of the interface's events.
+#define TELVANE_NOTIFICATION_NUMBER(dispId, number, Name) k##Name = number,
 enum class NotificationNumber : std::uint32_t {
-  kCallArrived = 0x8000,
-  kCallStateChanged = 0x8001,
-  kMessagePlayed = 0x8002,
-  kDtmfDigitReceived = 0x8003,
-  kRequestFailed = 0x8004,
-  kDisconnected = 0x8005,
-  kMailArrived = 0x8006,
-  kSubscriptionConfirmed = 0x8007,
-  kDTMFInjected = 0x8008,
-  kExtensionGet = 0x8009,
-  kCDRArrived = 0x800A,
-  kDialogArrived = 0x800B,
-  kPresenceArrived = 0x800C,
-  kCallOriginated = 0x800D,
-  kExtListArrived = 0x800E,
-  kErrorOccured = 0x800F,
+  TELVANE_CONTROL_EVENTS(TELVANE_NOTIFICATION_NUMBER)
 };
+#undef TELVANE_NOTIFICATION_NUMBER
 
 // The PBX offers a call; the host answers with AcceptCall, RejectCall or ForwardCall.
 struct CallArrivedNotification {
