@@ -14,9 +14,7 @@
 
 namespace ringova {
 
-using platform::Variant;
 using platform::outlook::TrimBlanks;
-using Args = std::vector<Variant>;
 
 namespace {
 
@@ -79,35 +77,18 @@ CallFlow::~CallFlow() {
 }
 
 void CallFlow::AdviseEvents() {
+  using telvane::interface::EventId;
   TelvaneClient& t = main_.Telvane();
-  t.Advise("CallStateChanged", [this](const Args& a) {
-    std::string id;
-    int16_t state = 0;
-    if (a.size() >= 2 && a[0].toText(id) && a[1].toI2(state)) CallStateChanged(id, state);
-  });
-  t.Advise("MessagePlayed", [this](const Args& a) {
-    std::string id;
-    if (!a.empty() && a[0].toText(id)) MessagePlayed(id);
-  });
-  t.Advise("ErrorOccured", [this](const Args& a) {
-    std::string id;
-    int16_t code = 0;
-    if (a.size() >= 2 && a[0].toText(id) && a[1].toI2(code)) ErrorOccured(id, code);
-  });
-  t.Advise("RequestFailed", [this](const Args& a) {
-    std::string id, text;
-    int32_t code = 0;
-    if (a.size() >= 3 && a[0].toText(id) && a[1].toI4(code) && a[2].toText(text)) {
-      RequestFailed(id, code, text);
-    }
-  });
-  t.Advise("CallArrived", [this](const Args& a) {
-    std::string id, caller, callee, orig;
-    if (a.size() >= 4 && a[0].toText(id) && a[1].toText(caller) && a[2].toText(callee) &&
-        a[3].toText(orig)) {
-      CallArrived(id, caller, callee, orig);
-    }
-  });
+  t.On<EventId::CallStateChanged>(
+      [this](const std::string& id, int16_t state) { CallStateChanged(id, state); });
+  t.On<EventId::MessagePlayed>([this](const std::string& id) { MessagePlayed(id); });
+  t.On<EventId::ErrorOccured>(
+      [this](const std::string& id, int16_t code) { ErrorOccured(id, code); });
+  t.On<EventId::RequestFailed>([this](const std::string& id, int32_t code,
+                                      const std::string& text) { RequestFailed(id, code, text); });
+  t.On<EventId::CallArrived>(
+      [this](const std::string& id, const std::string& caller, const std::string& callee,
+             const std::string& orig) { CallArrived(id, caller, callee, orig); });
 }
 
 // ---- outgoing
@@ -702,73 +683,43 @@ void CallFlow::Log(const std::string& line) const {
 
 // ---- the control
 
-namespace {
-
-bool ResultBool(platform::HResult hr, const Variant& result) {
-  bool ok = false;
-  return hr == platform::S_OK && result.toBool(ok) && ok;
-}
-
-std::string ResultId(platform::HResult hr, const Variant& result) {
-  std::string id;
-  if (hr != platform::S_OK || !result.toText(id) || id.empty()) return "0";
-  return id;
-}
-
-}  // namespace
-
 std::string CallFlow::CreateCall(const std::string& from, const std::string& to,
                                  const std::string& displayName) {
-  Variant r;
-  platform::HResult hr = main_.Telvane().Invoke("CreateCall", {from, to, displayName}, r);
-  return ResultId(hr, r);
+  return main_.Telvane().CreateCall(from, to, displayName);
 }
 
 std::string CallFlow::CreateCallCID(const std::string& from, const std::string& to,
                                     const std::string& displayName, const std::string& username) {
-  Variant r;
-  platform::HResult hr =
-      main_.Telvane().Invoke("CreateCallCID", {from, to, displayName, username}, r);
-  return ResultId(hr, r);
+  return main_.Telvane().CreateCallCID(from, to, displayName, username);
 }
 
 bool CallFlow::CloseCall(const std::string& callID) {
-  Variant r;
-  return ResultBool(main_.Telvane().Invoke("CloseCall", {callID}, r), r);
+  return main_.Telvane().CloseCall(callID);
 }
 
 bool CallFlow::TransferCall(const std::string& callID, const std::string& to) {
-  Variant r;
-  return ResultBool(main_.Telvane().Invoke("TransferCall", {callID, to}, r), r);
+  return main_.Telvane().TransferCall(callID, to);
 }
 
 bool CallFlow::JoinCalls(const std::string& callID, const std::string& other) {
-  Variant r;
-  return ResultBool(main_.Telvane().Invoke("JoinCalls", {callID, other}, r), r);
+  return main_.Telvane().JoinCalls(callID, other);
 }
 
 bool CallFlow::AcceptCall(const std::string& callID, bool remoteControl) {
-  Variant r;
-  return ResultBool(main_.Telvane().Invoke(
-                        "AcceptCall", {callID, std::string(), std::string(), remoteControl}, r),
-                    r);
+  return main_.Telvane().AcceptCall(callID, "", "", remoteControl);
 }
 
 bool CallFlow::RejectCall(const std::string& callID) {
-  Variant r;
-  return ResultBool(main_.Telvane().Invoke("RejectCall", {callID}, r), r);
+  return main_.Telvane().RejectCall(callID);
 }
 
 bool CallFlow::ForwardCall(const std::string& callID, const std::string& target) {
-  Variant r;
-  return ResultBool(
-      main_.Telvane().Invoke("ForwardCall", {callID, target, std::string(), std::string()}, r), r);
+  return main_.Telvane().ForwardCall(callID, target, "", "");
 }
 
 void CallFlow::PlayMessage(const std::string& callId, const std::string& fileName,
                            int16_t playCount) {
-  Variant r;
-  main_.Telvane().Invoke("PlayMessage", {callId, fileName, playCount}, r);
+  main_.Telvane().PlayMessage(callId, fileName, playCount);
 }
 
 }  // namespace ringova

@@ -95,8 +95,8 @@ void fMain::Connect(bool guiRequest) {
     legs_.Leg1.CallID = "0";
     if (incoming_ && incoming_->HasRecords()) incoming_->DropAll();
     telvane_.SetConnectionMode(s.Secure);
-    PbxConnected =
-        telvane_.SConnect(s.ServAddr, s.ServPort, kLoginTimeout, s.UserName, timestamp, *auth);
+    PbxConnected = telvane_.SConnect(s.ServAddr, static_cast<std::uint16_t>(s.ServPort),
+                                     kLoginTimeout, s.UserName, timestamp, *auth);
   }
   if (PbxConnected) {
     Log("Connected to device " + s.ServAddr);
