@@ -60,7 +60,7 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/python/telvane)
     ${PROJECT_BINARY_DIR}/python/_location.py @ONLY)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/telvane DESTINATION ${TELVANE_INSTALL_PYTHONDIR}
     PATTERN __pycache__ EXCLUDE)
-  install(FILES ${PROJECT_BINARY_DIR}/python/_location.py
+  install(FILES ${PROJECT_BINARY_DIR}/python/_location.py ${PROJECT_BINARY_DIR}/python/control.pyi
     DESTINATION ${TELVANE_INSTALL_PYTHONDIR}/telvane)
 endif()
 
