@@ -39,12 +39,14 @@ def test_contents_are_the_public_files_only(prefix):
         f"{LIBDIR}/libkestrix.so", f"{LIBDIR}/libtelvane_platform.so",
         f"{LIBDIR}/libringova_outlook.so",
         "include/telvane/telvane_c.h", "include/telvane/telvane.hpp",
+        "include/telvane/control_interface.h", "include/telvane/typed_values.hpp",
         f"{LIBDIR}/cmake/Telvane/TelvaneConfig.cmake",
         f"{LIBDIR}/cmake/Telvane/TelvaneConfigVersion.cmake",
         f"{LIBDIR}/cmake/Telvane/TelvaneTargets.cmake",
         f"{LIBDIR}/pkgconfig/telvane.pc",
         *(f"{PYTHONDIR}/telvane/{m}.py"
           for m in ("__init__", "_capi", "_tables", "control", "_location")),
+        f"{PYTHONDIR}/telvane/control.pyi",
         "share/ringova/telephony_countries.txt",
         "share/ringova/sample/mailbox.json", "share/ringova/sample/contacts.vcf",
         *(f"share/doc/telvane/examples/{f}"
