@@ -4,6 +4,7 @@
 
 #include "platform/outlook/folder.h"
 #include "platform/outlook/sources/source_cache.h"
+#include "platform/outlook/sources/source_sync.h"
 
 namespace platform::outlook::sources {
 
@@ -73,9 +74,7 @@ void SourceRunner::SyncNow() {
 
 void SourceRunner::Work() {
   std::shared_ptr<Shared> shared = shared_;
-  DavLimits limits;
-  limits.cancel = shared->cancel;
-  DavClient client({definition_.user, definition_.password, definition_.tls_pin}, limits);
+  const SourceSync sync = MakeSourceSync(definition_, shared->cancel);
   while (true) {
     SourceSnapshot previous;
     {
@@ -86,7 +85,7 @@ void SourceRunner::Work() {
       previous = shared->snapshot;
     }
     SourceCacheLock lock_cache;
-    SyncOutcome outcome = SyncCardDav(client, definition_.url, previous);
+    SyncOutcome outcome = sync(previous);
     if (outcome.failure == DavFailure::kCancelled) return;  // the cache keeps the last sync
     const std::string now = UtcNow();
     CachedSource cached;
@@ -109,6 +108,7 @@ void SourceRunner::Work() {
 }
 
 void SourceRunner::Finished(SyncOutcome outcome) {
+  for (const std::string& note : outcome.notes) log_("Source " + definition_.name + ": " + note);
   if (outcome.ok()) {
     SetState("synced " + UtcNow());
     if (definition_.interval_minutes > 0) interval_.setEnabled(true);
