@@ -33,7 +33,7 @@ void SourceStore::QueueChanges(std::vector<BookChanges> changes) {
   }
 }
 
-bool SourceStore::ApplySome(std::size_t limit) {
+bool SourceStore::ApplySome(std::size_t limit, const std::function<bool()>& enough) {
   for (std::size_t n = 0; n < limit && !queue_.empty(); ++n) {
     Work work = std::move(queue_.front());
     queue_.pop_front();
@@ -48,6 +48,7 @@ bool SourceStore::ApplySome(std::size_t limit) {
         DropBook(work.book_url);
         break;
     }
+    if (enough && enough()) break;
   }
   return !queue_.empty();
 }

@@ -35,8 +35,9 @@ class SourceStore {
   // Queues what a snapshot holds as additions (the cache at start-up).
   void QueueSnapshot(const SourceSnapshot& snapshot);
   void QueueChanges(std::vector<BookChanges> changes);
-  // Applies up to `limit` queued cards; true while more are queued.
-  bool ApplySome(std::size_t limit);
+  // Applies up to `limit` queued cards, fewer once `enough` says so (asked after each card);
+  // true while more are queued.
+  bool ApplySome(std::size_t limit, const std::function<bool()>& enough = nullptr);
   bool Pending() const { return !queue_.empty(); }
   // Everything queued, at once.
   void ApplyAll() {

@@ -145,8 +145,10 @@ TEST_F(LdapSyncTest, TheCertificateIsJudgedBeforeTheBind) {
     other.account.tls_pin = std::string(95, '0');
     for (std::size_t i = 2; i < other.account.tls_pin.size(); i += 3)
       other.account.tls_pin[i] = ':';
+    const int binds = server.LogCount(" BIND dn=");
     const SyncOutcome refused = SyncLdap(other, {}, Paged());
     EXPECT_EQ(refused.failure, DavFailure::kTls) << url;
+    EXPECT_EQ(server.LogCount(" BIND dn="), binds) << "no password to a server that is not it";
     EXPECT_EQ(refused.error, "the server's certificate (SHA-256 " + server.fingerprint() +
                                  ") does not match the pin")
         << url;

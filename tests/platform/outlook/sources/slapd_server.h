@@ -67,6 +67,14 @@ class SlapdServer {
   const std::string& fingerprint() const { return fingerprint_; }
   const std::string& admin_password() const { return password_; }
   void Stop() { server_.reset(); }
+  // How often the server's log (one line per operation) holds `text` so far.
+  int LogCount(const std::string& text) const {
+    const std::string log = telvane::testing::ReadFile(folder_.path() / "slapd.log");
+    int count = 0;
+    for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+      ++count;
+    return count;
+  }
 
   // LDIF for ldapmodify (changetype: add, modify, delete).
   bool Modify(const std::string& ldif) {
@@ -85,10 +93,10 @@ class SlapdServer {
     tls_port_ = net::FreeLoopbackPort();
     if (port_ == tls_port_) return;
     const auto dir = folder_.path();
-    auto server =
-        net::ChildProcess::Start({"/usr/sbin/slapd", "-d", "0", "-f", (dir / "slapd.conf").string(),
-                                  "-h", ldap_url() + "/ " + ldaps_url() + "/"},
-                                 dir / "slapd.log");
+    auto server = net::ChildProcess::Start(
+        {"/usr/sbin/slapd", "-d", "stats", "-f", (dir / "slapd.conf").string(), "-h",
+         ldap_url() + "/ " + ldaps_url() + "/"},
+        dir / "slapd.log");
     if (!server || !net::WaitUntilListening(port_, *server, std::chrono::seconds(20)) ||
         !net::WaitUntilListening(tls_port_, *server, std::chrono::seconds(20)))
       return;
