@@ -122,8 +122,29 @@ def incoming_targets():
     ]
 
 
+def ldap_targets():
+    # 32,767 directory entries (three numbers each) paged into the contact directory, against
+    # ldapsearch fetching them from the same slapd with the same pages (wall time, both).
+    return [{
+        "name": "32,767 LDAP entries into the contact directory vs ldapsearch",
+        "ours": "ldap/load_into_directory",
+        "peer": "ldap/ldapsearch",
+        "rule": "ours/peer <= target",
+        "target": 1.5,
+        "what": "x ldapsearch",
+    }, {
+        "name": "longest UI-thread task while the LDAP sync is applied",
+        "ours": "ldap/load_into_directory:ui_stall_max_ns",
+        "peer": 16e6,
+        "rule": "ours/peer <= target",
+        "target": 1.0,
+        "what": "x 16 ms",
+    }]
+
+
 # One list of rows per benchmark item; a row whose figures were not produced is left out.
-TARGETS = codec_targets() + session_targets() + contacts_targets() + incoming_targets()
+TARGETS = (codec_targets() + session_targets() + contacts_targets() + incoming_targets() +
+           ldap_targets())
 
 # Figures shown below the table, without a target: (label, figure, unit).
 INFO = [
@@ -151,6 +172,7 @@ INFO = [
      "count"),
     ("LoadAllContacts wall time, headless", "contacts/load_all/headless:wall_ns", "ns"),
     ("LoadAllContacts wall time, drawn", "contacts/load_all/drawn:wall_ns", "ns"),
+    ("LoadAllContacts after the LDAP sync", "ldap/load_into_directory:directory_load_ns", "ns"),
     ("progress bar repaints per drawn contact load", "contacts/load_all/drawn:repaints_count",
      "count"),
     ("progress bar repaints per second of a drawn load",

@@ -12,6 +12,8 @@ const char kHostUsage[] =
     "       ringova register | unregister\n"
     "       ringova autostart on | off\n"
     "       ringova source add carddav NAME URL [--user U] [--pin SHA256] [--interval MIN]\n"
+    "       ringova source add ldap NAME URL --base DN [--filter F] [--bind DN] [--pin SHA256]\n"
+    "                          [--interval MIN]\n"
     "       ringova source list | remove NAME | sync [NAME]\n"
     "\n"
     "Runs Outlook's stand-in with the user's mailbox and the add-ins registered for it.\n"
@@ -26,8 +28,9 @@ const char kHostUsage[] =
     "                   the address alone does the same\n"
     "  config ...       the add-in's settings (Software\\RingovaAddIn\\Settings)\n"
     "  autostart on|off starts ringova at login, or no longer\n"
-    "  source ...       address books kept on a server (Software\\RingovaSources); the\n"
-    "                   password is read from the terminal or stdin, never the command line\n"
+    "  source ...       address books kept on a server or in an LDAP directory\n"
+    "                   (Software\\RingovaSources); the password is read from the\n"
+    "                   terminal or stdin, never the command line\n"
     "  register         registers libtelvane.so and libringova_outlook.so (unregister undoes it)\n";
 
 namespace {
@@ -62,7 +65,8 @@ bool parseConfig(const std::vector<std::string>& args, HostOptions& out, std::st
 
 bool parseSource(const std::vector<std::string>& args, HostOptions& out, std::string& error) {
   constexpr const char* kUsage =
-      "source needs add carddav NAME URL [--user U] [--pin SHA256] [--interval MIN], list, "
+      "source needs add carddav NAME URL [--user U] [--pin SHA256] [--interval MIN], add ldap "
+      "NAME URL --base DN [--filter F] [--bind DN] [--pin SHA256] [--interval MIN], list, "
       "remove NAME or sync [NAME]";
   if (args.size() < 2) return fail(error, kUsage);
   const std::string& verb = args[1];
@@ -81,20 +85,28 @@ bool parseSource(const std::vector<std::string>& args, HostOptions& out, std::st
     return true;
   }
   if (verb != "add" || args.size() < 5) return fail(error, kUsage);
-  if (args[2] != "carddav") return fail(error, "source add: the kind " + args[2] + " is not known");
+  const bool ldap = args[2] == "ldap";
+  if (args[2] != "carddav" && !ldap)
+    return fail(error, "source add: the kind " + args[2] + " is not known");
   out.command = Command::SourceAdd;
   out.source_kind = args[2];
   out.name = args[3];
   out.source_url = args[4];
   if (out.name.empty()) return fail(error, "source add: the name is empty");
-  if (!out.source_url.starts_with("http://") && !out.source_url.starts_with("https://"))
+  if (ldap && !out.source_url.starts_with("ldap://") && !out.source_url.starts_with("ldaps://"))
+    return fail(error, "source add: the address must start with ldap:// or ldaps://");
+  if (!ldap && !out.source_url.starts_with("http://") && !out.source_url.starts_with("https://"))
     return fail(error, "source add: the address must start with http:// or https://");
   for (std::size_t i = 5; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (i + 1 == args.size()) return fail(error, "source add: " + a + " needs a value");
     const std::string& v = args[++i];
-    if (a == "--user") {
+    if (a == (ldap ? "--bind" : "--user")) {
       out.source_user = v;
+    } else if (ldap && a == "--base") {
+      out.source_base = v;
+    } else if (ldap && a == "--filter") {
+      out.source_filter = v;
     } else if (a == "--pin") {
       out.source_pin = v;
     } else if (a == "--interval") {
@@ -108,6 +120,7 @@ bool parseSource(const std::vector<std::string>& args, HostOptions& out, std::st
       return fail(error, "source add: unknown argument \"" + a + "\"");
     }
   }
+  if (ldap && out.source_base.empty()) return fail(error, "source add: ldap needs --base DN");
   return true;
 }
 

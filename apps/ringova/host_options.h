@@ -7,6 +7,8 @@
 //   ringova register | unregister
 //   ringova autostart on | off
 //   ringova source add carddav NAME URL [--user U] [--pin FINGERPRINT] [--interval MINUTES]
+//   ringova source add ldap NAME URL --base DN [--filter F] [--bind DN] [--pin FINGERPRINT]
+//                      [--interval MINUTES]
 //   ringova source list | remove NAME | sync [NAME]
 //   ringova --help
 #include <string>
@@ -41,7 +43,8 @@ struct HostOptions {
   std::string address;      // a phone link to dial once the add-in is up
   // source add KIND NAME URL [--user U] [--pin FINGERPRINT] [--interval MINUTES]; remove and
   // sync take NAME (sync: empty for every source).
-  std::string source_kind, source_url, source_user, source_pin;
+  // ldap: --bind goes to source_user.
+  std::string source_kind, source_url, source_user, source_pin, source_base, source_filter;
   int source_interval = -1;  // -1: the default
 };
 

@@ -1,6 +1,7 @@
 #include "apps/ringova/host_sources.h"
 
 #include "platform/outlook/application.h"
+#include "platform/outlook/sources/source_sync.h"
 
 namespace ringova::host {
 
@@ -9,7 +10,7 @@ namespace src = platform::outlook::sources;
 HostSources::HostSources(platform::outlook::NameSpace& mapi, platform::ui::MessageLoop& loop,
                          const platform::Registry& user, Log log) {
   for (src::SourceDefinition& definition : src::ReadSourceDefinitions(user)) {
-    if (definition.kind != "carddav") {
+    if (!src::IsKnownSourceKind(definition.kind)) {
       log("Source " + definition.name + ": the kind " + definition.kind + " is not known");
       continue;
     }

@@ -12,6 +12,7 @@
 #include "platform/outlook/sources/carddav_sync.h"
 #include "platform/outlook/sources/source_cache.h"
 #include "platform/outlook/sources/source_definitions.h"
+#include "platform/outlook/sources/source_sync.h"
 #include "platform/registry/registry.h"
 
 namespace ringova::host {
@@ -69,8 +70,9 @@ int Sync(const platform::Registry& user, const std::string& name, std::FILE* out
     src::CachedSource cached;
     if (auto known = src::ReadSourceCache(file); known && known->url == d.url) cached = *known;
     cached.url = d.url;
-    src::DavClient client({d.user, d.password, d.tls_pin});
-    src::SyncOutcome outcome = src::SyncCardDav(client, d.url, cached.snapshot);
+    src::SyncOutcome outcome = src::MakeSourceSync(d)(cached.snapshot);
+    for (const std::string& note : outcome.notes)
+      std::fprintf(err, "%s: %s\n", d.name.c_str(), note.c_str());
     const std::string now = src::UtcNow();
     if (outcome.ok()) cached.synced = now;
     cached.state = outcome.ok() ? "synced " + now : "failed: " + outcome.error;
@@ -110,6 +112,8 @@ int RunSource(const HostOptions& options, std::FILE* in, std::FILE* out, std::FI
       d.url = options.source_url;
       d.user = options.source_user;
       d.tls_pin = options.source_pin;
+      d.base = options.source_base;
+      d.filter = options.source_filter;
       if (options.source_interval >= 0) d.interval_minutes = options.source_interval;
       if (src::FindSourceDefinition(user, d.name)) {
         std::fprintf(err, "ringova: a source named %s exists already\n", d.name.c_str());

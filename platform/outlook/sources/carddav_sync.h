@@ -48,6 +48,7 @@ struct SyncOutcome {
   std::vector<BookChanges> changes;
   DavFailure failure = DavFailure::kNone;
   std::string error;
+  std::vector<std::string> notes;  // for the log: what was left out and why
   bool ok() const { return failure == DavFailure::kNone; }
 };
 

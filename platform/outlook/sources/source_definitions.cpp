@@ -18,6 +18,8 @@ SourceDefinition Read(const platform::Registry& user, const std::string& name) {
   d.user = user.getString(key, "User").value_or("");
   d.password = user.getString(key, "Password").value_or("");
   d.tls_pin = user.getString(key, "TlsPin").value_or("");
+  d.base = user.getString(key, "Base").value_or("");
+  d.filter = user.getString(key, "Filter").value_or("");
   d.interval_minutes =
       static_cast<int>(user.getDWord(key, "IntervalMinutes").value_or(kDefaultIntervalMinutes));
   d.order = static_cast<int>(user.getDWord(key, "Order").value_or(0));
@@ -55,7 +57,7 @@ bool AddSourceDefinition(platform::Registry& user, SourceDefinition d, std::stri
     order = std::max(order, known.order + 1);
   const std::string key = KeyOf(d.name);
   using V = platform::RegistryValue;
-  const std::vector<platform::RegistryWrite> writes = {
+  std::vector<platform::RegistryWrite> writes = {
       {key, "Kind", V::ofString(d.kind)},
       {key, "Url", V::ofString(d.url)},
       {key, "User", V::ofString(d.user)},
@@ -64,6 +66,9 @@ bool AddSourceDefinition(platform::Registry& user, SourceDefinition d, std::stri
       {key, "IntervalMinutes", V::ofDWord(static_cast<uint32_t>(d.interval_minutes))},
       {key, "Order", V::ofDWord(static_cast<uint32_t>(order))},
   };
+  // Only a directory has these; a CardDAV source's key stays as it always was.
+  if (!d.base.empty()) writes.push_back({key, "Base", V::ofString(d.base)});
+  if (!d.filter.empty()) writes.push_back({key, "Filter", V::ofString(d.filter)});
   if (!user.createKey(key) || !user.setValues(writes)) {
     error = user.file().string() + " cannot be written";
     return false;

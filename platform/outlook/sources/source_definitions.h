@@ -16,11 +16,13 @@ inline constexpr int kDefaultIntervalMinutes = 15;
 
 struct SourceDefinition {
   std::string name;
-  std::string kind;  // "carddav"
+  std::string kind;  // "carddav" or "ldap"
   std::string url;
-  std::string user;
+  std::string user;  // ldap: the bind DN
   std::string password;
   std::string tls_pin;
+  std::string base;    // ldap only
+  std::string filter;  // ldap only; empty: the default
   int interval_minutes = kDefaultIntervalMinutes;
   int order = 0;  // the order they were added in, which is the order they load in
 };

@@ -4,6 +4,7 @@
 
 #include "platform/outlook/folder.h"
 #include "platform/outlook/sources/source_cache.h"
+#include "platform/outlook/sources/source_sync.h"
 
 namespace platform::outlook::sources {
 
@@ -73,9 +74,7 @@ void SourceRunner::SyncNow() {
 
 void SourceRunner::Work() {
   std::shared_ptr<Shared> shared = shared_;
-  DavLimits limits;
-  limits.cancel = shared->cancel;
-  DavClient client({definition_.user, definition_.password, definition_.tls_pin}, limits);
+  const SourceSync sync = MakeSourceSync(definition_, shared->cancel);
   while (true) {
     SourceSnapshot previous;
     {
@@ -86,21 +85,26 @@ void SourceRunner::Work() {
       previous = shared->snapshot;
     }
     SourceCacheLock lock_cache;
-    SyncOutcome outcome = SyncCardDav(client, definition_.url, previous);
+    SyncOutcome outcome = sync(previous);
     if (outcome.failure == DavFailure::kCancelled) return;  // the cache keeps the last sync
     const std::string now = UtcNow();
     CachedSource cached;
     cached.url = definition_.url;
-    cached.snapshot = outcome.snapshot;
     cached.state = outcome.ok() ? "synced " + now : "failed: " + outcome.error;
     {
       std::lock_guard lock(shared->mutex);
       if (outcome.ok()) shared->last_synced = now;
       cached.synced = shared->last_synced;
-      shared->snapshot = outcome.snapshot;
     }
+    // The snapshot stays on this thread, so a large one is never copied, nor freed on the UI
+    // thread. The cache is written first: a UI thread applying beside it runs its batches slower.
+    cached.snapshot = std::move(outcome.snapshot);
     std::string error;
     WriteSourceCache(SourceCacheFile(definition_.name), cached, error);
+    {
+      std::lock_guard lock(shared->mutex);
+      shared->snapshot = std::move(cached.snapshot);
+    }
     auto result = std::make_shared<SyncOutcome>(std::move(outcome));
     loop_.post([this, shared, result] {
       if (shared->alive) Finished(std::move(*result));
@@ -109,6 +113,7 @@ void SourceRunner::Work() {
 }
 
 void SourceRunner::Finished(SyncOutcome outcome) {
+  for (const std::string& note : outcome.notes) log_("Source " + definition_.name + ": " + note);
   if (outcome.ok()) {
     SetState("synced " + UtcNow());
     if (definition_.interval_minutes > 0) interval_.setEnabled(true);
@@ -124,7 +129,9 @@ void SourceRunner::Finished(SyncOutcome outcome) {
 }
 
 void SourceRunner::ApplyBatch() {
-  applying_ = store_.ApplySome(kBatch);
+  // Whichever comes first, so a slow machine's batch still leaves the window room to draw.
+  const auto until = loop_.clock().now() + kBatchTime;
+  applying_ = store_.ApplySome(kBatch, [&] { return loop_.clock().now() >= until; });
   if (!applying_) {
     syncs_done_ += std::exchange(syncs_pending_, 0);
     return;

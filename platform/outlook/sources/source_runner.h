@@ -8,6 +8,7 @@
 // was handed and the cache file.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -27,6 +28,7 @@ class SourceRunner {
  public:
   using Log = std::function<void(std::string_view)>;
   static constexpr std::size_t kBatch = 200;
+  static constexpr std::chrono::milliseconds kBatchTime{8};
 
   SourceRunner(SourceDefinition definition, Folder& store, platform::ui::MessageLoop& loop,
                Log log);

@@ -28,18 +28,29 @@ void SourceStore::QueueChanges(std::vector<BookChanges> changes) {
       queue_.push_back({Work::kRemove, book.url, book.name, {std::move(href), {}, {}}});
     if (book.upserts.empty() && book.removed.empty())
       queue_.push_back({Work::kUpsert, book.url, book.name, {}});
-    for (CardState& card : book.upserts)
-      queue_.push_back({Work::kUpsert, book.url, book.name, std::move(card)});
+    // One entry for all of a book's cards: a large sync is queued without a copy per card.
+    if (!book.upserts.empty())
+      queue_.push_back({Work::kUpserts, book.url, book.name, {}, std::move(book.upserts)});
   }
 }
 
-bool SourceStore::ApplySome(std::size_t limit) {
+bool SourceStore::ApplySome(std::size_t limit, const std::function<bool()>& enough) {
   for (std::size_t n = 0; n < limit && !queue_.empty(); ++n) {
+    if (Work& front = queue_.front(); front.kind == Work::kUpserts) {
+      // Each card is freed as it is applied, not all at once at the end.
+      const CardState card = std::move(front.cards[front.next]);
+      Upsert(front.book_url, front.book_name, card);
+      if (++front.next == front.cards.size()) queue_.pop_front();
+      if (enough && enough()) break;
+      continue;
+    }
     Work work = std::move(queue_.front());
     queue_.pop_front();
     switch (work.kind) {
+      case Work::kUpserts:
+        break;
       case Work::kUpsert:
-        Upsert(work);
+        Upsert(work.book_url, work.book_name, work.card);
         break;
       case Work::kRemove:
         Remove(work.card.href);
@@ -48,6 +59,7 @@ bool SourceStore::ApplySome(std::size_t limit) {
         DropBook(work.book_url);
         break;
     }
+    if (enough && enough()) break;
   }
   return !queue_.empty();
 }
@@ -70,19 +82,20 @@ Folder* SourceStore::FolderFor(const std::string& url, const std::string& name) 
   return folder;
 }
 
-void SourceStore::Upsert(const Work& work) {
-  Folder* folder = FolderFor(work.book_url, work.book_name);
-  if (!folder || work.card.href.empty()) return;
-  VCardParse parsed = ParseVCards(work.card.vcard, work.card.href);
+void SourceStore::Upsert(const std::string& book_url, const std::string& book_name,
+                         const CardState& card) {
+  Folder* folder = FolderFor(book_url, book_name);
+  if (!folder || card.href.empty()) return;
+  VCardParse parsed = ParseVCards(card.vcard, card.href);
   if (!parsed.ok() || parsed.contacts.size() != 1) {
-    log_("Source " + store_.Name() + ": the card " + work.card.href + " is skipped: " +
+    log_("Source " + store_.Name() + ": the card " + card.href + " is skipped: " +
          (parsed.ok()
               ? std::string("it holds ") + std::to_string(parsed.contacts.size()) + " contacts"
               : parsed.error));
     return;
   }
   const VCardContact& contact = parsed.contacts.front();
-  auto it = items_.find(work.card.href);
+  auto it = items_.find(card.href);
   std::shared_ptr<Item> item;
   if (it == items_.end()) {
     item = folder->Items().Add(olContactItem);
@@ -97,8 +110,8 @@ void SourceStore::Upsert(const Work& work) {
   }
   for (const auto& [name, value] : contact.properties) item->SetProperty(name, value);
   if (!item->Save()) return;
-  items_[work.card.href] = item;
-  item_books_[work.card.href] = work.book_url;
+  items_[card.href] = item;
+  item_books_[card.href] = book_url;
 }
 
 void SourceStore::Remove(const std::string& href) {

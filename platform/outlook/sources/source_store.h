@@ -35,8 +35,9 @@ class SourceStore {
   // Queues what a snapshot holds as additions (the cache at start-up).
   void QueueSnapshot(const SourceSnapshot& snapshot);
   void QueueChanges(std::vector<BookChanges> changes);
-  // Applies up to `limit` queued cards; true while more are queued.
-  bool ApplySome(std::size_t limit);
+  // Applies up to `limit` queued cards, fewer once `enough` says so (asked after each card);
+  // true while more are queued.
+  bool ApplySome(std::size_t limit, const std::function<bool()>& enough = nullptr);
   bool Pending() const { return !queue_.empty(); }
   // Everything queued, at once.
   void ApplyAll() {
@@ -50,12 +51,14 @@ class SourceStore {
 
  private:
   struct Work {
-    enum Kind { kUpsert, kRemove, kBookGone } kind;
+    enum Kind { kUpsert, kUpserts, kRemove, kBookGone } kind;
     std::string book_url, book_name;
-    CardState card;  // kRemove: only the href
+    CardState card;                // kUpsert; kRemove: only the href
+    std::vector<CardState> cards;  // kUpserts, applied from `next` on
+    std::size_t next = 0;
   };
   Folder* FolderFor(const std::string& url, const std::string& name);
-  void Upsert(const Work& work);
+  void Upsert(const std::string& book_url, const std::string& book_name, const CardState& card);
   void Remove(const std::string& href);
   void DropBook(const std::string& url);
 

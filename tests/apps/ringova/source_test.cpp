@@ -1,11 +1,12 @@
 // An address book on a real Radicale server, set up with `ringova source add` as a user would:
 // the running host syncs it, and what is added, changed and removed on the server names (or no
-// longer names) an arriving call after one sync. The sources' commands keep the password off
-// the command line and out of the add-in's settings.
+// longer names) an arriving call after one sync; the same for an LDAP directory. The sources'
+// commands keep the password off the command line and out of the add-in's settings.
 #include "platform/outlook/sources/dav_client.h"
 #include "platform/outlook/sources/source_definitions.h"
 #include "tests/apps/ringova/ringova_fixture.h"
 #include "tests/platform/outlook/sources/radicale_server.h"
+#include "tests/platform/outlook/sources/slapd_server.h"
 
 namespace ringova::testing {
 namespace {
@@ -71,8 +72,8 @@ class SourceHostTest : public RingovaFixture {
     const std::size_t start = at + 16;
     return text.substr(start, text.find('"', start) - start);
   }
-  void SyncAndWait() {
-    send("source sync Work 20\ndump fMain\n");
+  void SyncAndWait(const std::string& name = "Work") {
+    send("source sync " + name + " 20\ndump fMain\n");
     ASSERT_FALSE(until("dump").is_null());
     ASSERT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
   }
@@ -144,6 +145,49 @@ TEST_F(SourceHostTest, CommandsListSyncAndRemoveSourcesAndNeverAskWithoutAUser) 
   EXPECT_EQ(Source({"remove", "Work"}, "").status, 0);
   EXPECT_EQ(Source({"remove", "Work"}, "").status, 1);
   EXPECT_FALSE(src::FindSourceDefinition(user_, "Work"));
+}
+
+TEST_F(SourceHostTest, ADirectorysEditsReachArrivingCallsWithinOneSync) {
+  testsupport::SlapdServer directory(
+      "dn: cn=Kim Park,dc=example,dc=test\nobjectClass: inetOrgPerson\ncn: Kim Park\nsn: Park\n"
+      "telephoneNumber: +49301111\n\n"
+      "dn: cn=Lee Wong,dc=example,dc=test\nobjectClass: inetOrgPerson\ncn: Lee Wong\nsn: Wong\n"
+      "mobile: +49302222\n\n");
+  ASSERT_TRUE(directory.running());
+  Finished added =
+      Source({"add", "ldap", "Staff", directory.ldap_url(), "--base",
+              testsupport::SlapdServer::kBase, "--bind", testsupport::SlapdServer::kAdmin, "--pin",
+              directory.fingerprint(), "--interval", "0"},
+             directory.admin_password() + "\n");
+  ASSERT_EQ(added.status, 0) << added.out;
+  const auto defined = src::FindSourceDefinition(user_, "Staff");
+  ASSERT_TRUE(defined);
+  EXPECT_EQ(defined->kind, "ldap");
+  EXPECT_EQ(defined->base, testsupport::SlapdServer::kBase);
+  EXPECT_EQ(Source({"add", "ldap", "NoBase", directory.ldap_url()}, "").status, 2);
+  EXPECT_EQ(Source({"list"}, "").out, "Staff\tldap\t" + directory.ldap_url() + "\t" +
+                                          testsupport::SlapdServer::kAdmin + "\tnot synced yet\n");
+
+  startSimulator();
+  storeAccount();
+  startHost();
+  send("wait log StartupCompleted 20\n");
+  ASSERT_FALSE(until("log", "StartupCompleted").is_null());
+  SyncAndWait("Staff");
+  EXPECT_EQ(CallerShown("tel:+49302222"), "Lee Wong");
+
+  ASSERT_TRUE(directory.Modify(
+      "dn: cn=Kim Park,dc=example,dc=test\nchangetype: modify\nadd: displayName\ndisplayName: Kim "
+      "Park-Lee\n\n"
+      "dn: cn=Lee Wong,dc=example,dc=test\nchangetype: delete\n\n"
+      "dn: cn=Ned Kelly,dc=example,dc=test\nchangetype: add\nobjectClass: inetOrgPerson\n"
+      "cn: Ned Kelly\nsn: Kelly\nhomePhone: +49303333\n\n"));
+  SyncAndWait("Staff");
+  EXPECT_EQ(CallerShown("tel:+49303333"), "Ned Kelly");
+  EXPECT_EQ(CallerShown("tel:+49301111"), "Kim Park-Lee");
+  EXPECT_NE(CallerShown("tel:+49302222"), "Lee Wong");
+  send("quit\n");
+  EXPECT_EQ(finish(), 0);
 }
 
 }  // namespace
