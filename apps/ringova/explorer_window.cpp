@@ -4,14 +4,17 @@
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QHeaderView>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QSplitter>
+#include <QtWidgets/QStatusBar>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QTreeWidget>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,6 +66,27 @@ bool contains(ol::CommandBarControls& controls, const ol::CommandBarControl* wan
   return false;
 }
 
+// A source's state as its row in the folder tree has room for: "synced 14:03" (local time;
+// the day too when it was not today), "sync failed"; the status bar shows the whole of it.
+std::string briefState(const std::string& state) {
+  if (state.rfind("failed", 0) == 0) return "sync failed";
+  std::tm utc{};
+  if (std::sscanf(state.c_str(), "synced %d-%d-%dT%d:%d:%dZ", &utc.tm_year, &utc.tm_mon,
+                  &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec) != 6)
+    return state;
+  utc.tm_year -= 1900;
+  utc.tm_mon -= 1;
+  const std::time_t at = ::timegm(&utc);
+  const std::time_t now = std::time(nullptr);
+  std::tm local{}, today{};
+  ::localtime_r(&at, &local);
+  ::localtime_r(&now, &today);
+  const bool sameDay = local.tm_year == today.tm_year && local.tm_yday == today.tm_yday;
+  char text[32];
+  std::strftime(text, sizeof text, sameDay ? "synced %H:%M" : "synced %Y-%m-%d %H:%M", &local);
+  return text;
+}
+
 }  // namespace
 
 class ExplorerWindow final : public QMainWindow {
@@ -74,6 +98,9 @@ class ExplorerWindow final : public QMainWindow {
     folders_ = new QTreeWidget(split);
     folders_->setObjectName(QStringLiteral("folders"));
     folders_->setHeaderHidden(true);
+    // Long folder names scroll rather than being cut off.
+    folders_->header()->setStretchLastSection(false);
+    folders_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     items_ = new QTreeWidget(split);
     items_->setObjectName(QStringLiteral("items"));
     items_->setRootIsDecorated(false);
@@ -81,6 +108,9 @@ class ExplorerWindow final : public QMainWindow {
     items_->setContextMenuPolicy(Qt::CustomContextMenu);
     split->setStretchFactor(1, 3);
     setCentralWidget(split);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    statusBar()->addWidget(status_, 1);
     toolbar_ = addToolBar(QStringLiteral("Standard"));
     toolbar_->setObjectName(QStringLiteral("Standard"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -110,6 +140,7 @@ class ExplorerWindow final : public QMainWindow {
     // Sources gain folders and change state while the window is up.
     if (folderLook() != shownFolders_) fillFolders();
     if (explorer_.CurrentFolder() != shownFolder_) fillItems();
+    showSourceState();
     std::string bars;
     for (const char* name : {"Menu Bar", "Standard"}) {
       if (ol::CommandBar* bar = explorer_.CommandBars().Item(name)) describe(bar->Controls(), bars);
@@ -150,7 +181,16 @@ class ExplorerWindow final : public QMainWindow {
  private:
   static std::string storeText(const ol::Folder& f) {
     if (!f.IsSourceStore() || f.StoreState().empty()) return f.Name();
-    return f.Name() + " \u2014 " + f.StoreState();
+    return f.Name() + " \u2014 " + briefState(f.StoreState());
+  }
+  // The whole state of the source the current folder belongs to.
+  void showSourceState() {
+    ol::Folder* folder = explorer_.CurrentFolder();
+    ol::Folder* store = folder ? folder->Store() : nullptr;
+    QString text;
+    if (store && store->IsSourceStore() && !store->StoreState().empty())
+      text = toQt(store->Name() + ": " + store->StoreState());
+    if (status_->text() != text) status_->setText(text);
   }
   std::string folderLook() const {
     std::string look;
@@ -176,6 +216,7 @@ class ExplorerWindow final : public QMainWindow {
         ol::Folder* f = list.Item(i);
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(folders_);
         item->setText(0, toQt(storeText(*f)));
+        if (f->IsSourceStore()) item->setToolTip(0, toQt(f->StoreState()));
         folderOf_[item] = f;
         if (f == explorer_.CurrentFolder()) folders_->setCurrentItem(item);
         add(f->Folders(), item);
@@ -281,6 +322,7 @@ class ExplorerWindow final : public QMainWindow {
   QTreeWidget* folders_ = nullptr;
   QTreeWidget* items_ = nullptr;
   QToolBar* toolbar_ = nullptr;
+  QLabel* status_ = nullptr;
   std::map<QTreeWidgetItem*, ol::Folder*> folderOf_;
   ol::Folder* shownFolder_ = nullptr;
   std::vector<std::shared_ptr<ol::Item>> shownItems_;

@@ -2,7 +2,8 @@
 // Outlook's explorer windows drawn with Qt: for each open explorer a window with the folder
 // tree, the current folder's items (contacts with their numbers, mails with sender and
 // subject), a menu bar and a "Standard" toolbar drawn from its command bars, and the
-// "Context Menu" bar on a right click in a contact folder. Folder switches, selections, clicks
+// "Context Menu" bar on a right click in a contact folder. An address-book source's store shows
+// its state in brief on its row and whole in the status bar while one of its folders is open. Folder switches, selections, clicks
 // on commands and closing the window are raised on the explorer as a user's would be.
 //
 // The command bars tell no one when an add-in changes them, so the windows look at them again

@@ -128,6 +128,7 @@ DavAnswer DavClient::Send(const DavRequest& request) {
     return answer;
   }
 
+  if (observer_) observer_(request);
   curl_easy_reset(curl);
   Collect collect{&answer.body, limits_.max_answer_bytes};
   char error_text[CURL_ERROR_SIZE] = {};

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -69,10 +70,16 @@ class DavClient {
   // keeps its status and body). 403 is not a wrong password: a server refuses a sync token so.
   DavAnswer Send(const DavRequest& request);
 
+  // Sees every request before it is sent (a trace; a benchmark replays them with another client).
+  void SetRequestObserver(std::function<void(const DavRequest&)> observer) {
+    observer_ = std::move(observer);
+  }
+
  private:
   struct Handle;
   DavAccount account_;
   DavLimits limits_;
+  std::function<void(const DavRequest&)> observer_;
   std::unique_ptr<Handle> handle_;  // kept between requests: one connection, one Digest nonce
 };
 

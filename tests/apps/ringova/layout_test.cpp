@@ -4,6 +4,7 @@
 // build/screenshots/<language>/, with one contact sheet per language.
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEvent>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolBar>
@@ -178,7 +179,14 @@ class WindowLayoutTest : public ArrivingTest, public ::testing::WithParamInterfa
     manager_ = std::make_unique<ol::AddInManager>(
         outlook_, ol::HostServices{toolkit_, shell_, user_, machine_});
     ASSERT_EQ(manager_->Startup(), 1);
-    explorer_->SetCurrentFolder(contacts_);
+    // Address books of servers beside the mailbox: one synced, one whose sync failed.
+    ol::NameSpace& mapi = *outlook_.GetNamespace("MAPI");
+    ol::Folder* team = mapi.AddSourceStore("Team address book");
+    team->Folders().Add("Kunden und Lieferanten der Niederlassung", ol::olContactItem);
+    team->SetStoreState("synced 2026-12-11T14:03:00Z");
+    ol::Folder* company = mapi.AddSourceStore("Company directory");
+    company->SetStoreState("failed: the server refused the user name or password (HTTP 401)");
+    explorer_->SetCurrentFolder(company);
     explorers_ = std::make_unique<host::ExplorerWindows>(outlook_);
     explorers_->refresh();
     QMainWindow* window = explorers_->window(*explorer_);
@@ -190,6 +198,7 @@ class WindowLayoutTest : public ArrivingTest, public ::testing::WithParamInterfa
         return tree->objectName().toStdString() + " list";
       if (auto* bar = qobject_cast<const QToolBar*>(&w)) return bar->objectName().toStdString();
       if (qobject_cast<const QMenuBar*>(&w)) return "menu bar";
+      if (auto* label = qobject_cast<const QLabel*>(&w)) return label->objectName().toStdString();
       if (auto* button = qobject_cast<const QToolButton*>(&w)) {
         if (button->defaultAction())
           return "button " + button->defaultAction()->text().toStdString();

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -41,6 +42,10 @@ class RadicaleServer {
   RadicaleServer& operator=(const RadicaleServer&) = delete;
 
   bool running() const { return pid_ > 0; }
+  // Where the server keeps a user's collections; files written there are the server's items.
+  std::filesystem::path collections(const std::string& user) const {
+    return folder_.path() / "collections" / "collection-root" / user;
+  }
   std::uint16_t port() const { return port_; }
   std::string url(const std::string& path = "/") const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;

@@ -13,6 +13,7 @@
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
 #include <QtWidgets/QTreeWidget>
+#include <QtWidgets/QTreeWidgetItemIterator>
 #include <algorithm>
 
 #include "platform/ui/form.h"
@@ -212,7 +213,24 @@ class Checker {
     }
     if (const auto* tree = qobject_cast<const QTreeWidget*>(&w)) {
       const QHeaderView* header = tree->header();
-      if (!header || header->isHidden()) return;
+      if (header && header->isHidden()) {
+        // A navigation tree: its rows are captions, cut off when wider than their column.
+        QFontMetrics rfm(tree->font());
+        // An item view leaves this much beside a row's text on each side.
+        const int margin =
+            tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1;
+        for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it) {
+          QString text = (*it)->text(0);
+          int depth = 0;
+          for (const QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent()) ++depth;
+          int need = (depth + (tree->rootIsDecorated() ? 1 : 0)) * tree->indentation() +
+                     rfm.horizontalAdvance(text) + 2 * margin;
+          int room = tree->columnWidth(0);
+          if (need > room) fault(name, "row " + quoted(text) + " is cut off", need - room);
+        }
+        return;
+      }
+      if (!header) return;
       QFontMetrics hfm(header->font());
       int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
       for (int i = 0; i < tree->columnCount(); ++i) {
