@@ -174,8 +174,14 @@ TEST_F(BusTest, ASourceSyncIsHandedToTheRunningOne) {
                          -1})
                   .ok());
   std::string why;
-  ASSERT_TRUE(src::AddSourceDefinition(
-      user_, {"Work", "carddav", radicale.url(), "ann", "secret", "", 0, 0}, why))
+  ASSERT_TRUE(src::AddSourceDefinition(user_,
+                                       {.name = "Work",
+                                        .kind = "carddav",
+                                        .url = radicale.url(),
+                                        .user = "ann",
+                                        .password = "secret",
+                                        .interval_minutes = 0},
+                                       why))
       << why;
   const auto cache = home_.path() / "cache/ringova/sources/Work.json";
   auto cached = [&](const std::string& text) {

@@ -3,6 +3,7 @@
 #include "apps/ringova/explorer_window.h"
 
 #include <QtTest/QTest>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolBar>
@@ -92,13 +93,21 @@ TEST_F(ExplorerWindowTest, SourceStoresShowTheirFoldersAndState) {
   source->SetStoreState("failed: the server refused the user name or password (HTTP 401)");
   windows_->refresh();
   EXPECT_NE(folderItem("Colleagues"), nullptr);
-  EXPECT_NE(folderItem(QString::fromUtf8(
-                "Work \u2014 failed: the server refused the user name or password (HTTP 401)")),
-            nullptr);
+  QTreeWidgetItem* store = folderItem(QString::fromUtf8("Work \u2014 sync failed"));
+  ASSERT_NE(store, nullptr);
+  EXPECT_EQ(store->toolTip(0), "failed: the server refused the user name or password (HTTP 401)");
   ASSERT_NE(folderItem("Deleted Items"), nullptr);
-  EXPECT_EQ(folderItem("Deleted Items")->parent(),
-            folderItem(QString::fromUtf8(
-                "Work \u2014 failed: the server refused the user name or password (HTTP 401)")));
+  EXPECT_EQ(folderItem("Deleted Items")->parent(), store);
+  // The whole state stands in the status bar while a folder of the source is open.
+  explorer_->SetCurrentFolder(source->Folders().Item("Colleagues"));
+  windows_->refresh();
+  auto* status = windows_->window(*explorer_)->findChild<QLabel*>("status");
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text(),
+            "Work: failed: the server refused the user name or password (HTTP 401)");
+  explorer_->SetCurrentFolder(contacts_);
+  windows_->refresh();
+  EXPECT_TRUE(status->text().isEmpty());
 }
 
 TEST_F(ExplorerWindowTest, CommandsFollowTheBarsAndTheirClicksReachTheAddIn) {
