@@ -3,8 +3,9 @@
 // tree, the current folder's items (contacts with their numbers, mails with sender and
 // subject), a menu bar and a "Standard" toolbar drawn from its command bars, and the
 // "Context Menu" bar on a right click in a contact folder. An address-book source's store shows
-// its state in brief on its row and whole in the status bar while one of its folders is open. Folder switches, selections, clicks
-// on commands and closing the window are raised on the explorer as a user's would be.
+// its state in brief on its row and whole in the status bar while one of its folders is open.
+// Folder switches, selections, clicks on commands and closing the window are raised on the explorer
+// as a user's would be.
 //
 // The command bars tell no one when an add-in changes them, so the windows look at them again
 // a few times a second and after every command.
