@@ -12,7 +12,7 @@
 
 namespace platform::outlook::sources {
 
-// "carddav" and "ldap".
+// "carddav" and "ldap": the kinds MakeSourceSync knows.
 bool IsKnownSourceKind(std::string_view kind);
 
 using SourceSync = std::function<SyncOutcome(const SourceSnapshot& previous)>;
